@@ -1,0 +1,45 @@
+// The typewriter and the loading bar, both paced by blocking pauses.
+#include <cstdio>
+#include <initializer_list>
+
+#include "platform/platform.h"
+#include "screen/screen.h"
+
+// Writes exactly n_chars bytes, a zero byte included; only a blank is fast.
+void type_sentence(int x, int y, int n_chars, const char *line, int pace) {
+  pause_ms(1000);
+  gotoxy(x, y);
+  for (int i = 0; i < n_chars; i++) {
+    putchar(line[i]);
+    pause_ms(line[i] == ' ' ? 20 : pace);
+  }
+  pause_ms(1000);
+}
+
+// Anchor (x, y) is the first of the 50 bar cells; the captions stand two
+// rows above it, the percentage right of the closing bracket.
+void draw_loading(int x, int y) {
+  gotoxy(x + 15, y - 2);
+  printf("%s", "Loading, please wait . . .");
+  gotoxy(x - 1, y);
+  putchar('[');
+  gotoxy(x + 51, y);
+  putchar(']');
+  for (int cell = 0; cell < 50; cell++) {
+    // A spinner in the cell itself; its last phase, '=', stays.
+    for (char phase : {'\\', '|', '/', '='}) {
+      gotoxy(x + cell, y);
+      putchar(phase);
+      pause_ms(20);
+    }
+    // Never shorter than the one before, so each covers the last.
+    gotoxy(x + 52, y);
+    printf("%3.2f%%", (cell + 1) / 50.0 * 100.0);
+  }
+  // The whole caption row goes, so nothing of the longer caption is left.
+  gotoxy(1, y - 2);
+  clear_line();
+  gotoxy(x + 16, y - 2);
+  printf("%s", "Loading, completed . . .");
+  pause_ms(3000);
+}

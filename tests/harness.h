@@ -1,0 +1,55 @@
+// Test harness: an 80x25 terminal emulator (libvterm) that shows what the
+// show writes, and a clock that records each pause instead of waiting.
+#ifndef BARU_TESTS_HARNESS_H
+#define BARU_TESTS_HARNESS_H
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+// The screen as text: one string a row, trailing blanks trimmed.
+using Screen = std::vector<std::string>;
+
+// One pause, with the terminal as it stood when the pause began.
+struct Pause {
+  int ms;
+  std::size_t held; // bytes still in stdout's buffer: must be 0
+  Screen screen;
+  int cursor_x, cursor_y;
+};
+
+struct Capture {
+  std::vector<Pause> pauses;
+  Screen screen; // after everything written was flushed
+  int cursor_x, cursor_y;
+};
+
+// Runs body in this process, stdout going into a fresh 80x25 terminal.
+Capture capture(const std::function<void()> &body);
+
+// How the built program is started on its pseudo-terminal.
+struct Launch {
+  std::vector<std::string> args;
+  bool input_at_end = false; // stdin is /dev/null instead of the terminal
+  int rows = 25;
+  std::string dir;  // working directory, when not this one
+  std::string path; // PATH, when not inherited
+};
+
+struct ProgramRun {
+  Screen at_prompt;     // the screen when the prompt had appeared
+  std::vector<int> ms;  // every pause, in order
+  std::size_t held = 0; // bytes left in a buffer at a pause, over all
+  int status = -1;      // as waitpid reports it
+};
+
+// Runs the built program with every pause instant; answers the prompt
+// with Enter unless input is at its end.
+ProgramRun run_baru(const Launch &launch = {});
+
+// Helpers for reading screens.
+std::string text(const Screen &screen);
+int total_ms(const std::vector<int> &ms);
+
+#endif
