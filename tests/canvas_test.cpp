@@ -8,20 +8,12 @@ namespace {
 
 const std::string stars(70, '*');
 const std::string hashes(80, '#');
-const std::string side = "*" + std::string(68, ' ') + "*";
 const std::string blanked = "#" + std::string(68, ' ') + std::string(11, '#');
 
 Screen rows(std::initializer_list<std::pair<int, std::string>> set) {
   Screen screen(25);
   for (const auto &[row, line] : set)
     screen[row] = line;
-  return screen;
-}
-
-Screen frame() {
-  Screen screen = rows({{0, stars}, {22, stars}});
-  for (int row = 1; row <= 21; row++)
-    screen[row] = side;
   return screen;
 }
 
@@ -74,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
                  s[row] = "*";
                return s;
              }()},
-        Case{"Frame", draw_frame, frame()},
+        Case{"Frame", draw_frame, frame_screen()},
         Case{"ClearFrameKeepsBorders",
              [] {
                fill('#');
@@ -82,7 +74,7 @@ INSTANTIATE_TEST_SUITE_P(
                clear_frame();
              },
              [] {
-               Screen s = frame();
+               Screen s = frame_screen();
                for (auto &row : s)
                  row.resize(80, '#');
                return s;

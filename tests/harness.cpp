@@ -56,6 +56,21 @@ VTermPos cursor_of(VTerm *vt) {
 
 } // namespace
 
+Screen frame_screen() {
+  Screen screen(25);
+  screen[0] = screen[22] = std::string(70, '*');
+  for (int row = 1; row <= 21; row++)
+    screen[row] = "*" + std::string(68, ' ') + "*";
+  return screen;
+}
+
+void put(Screen &screen, int x, int y, const std::string &line) {
+  std::string &row = screen[y];
+  if (row.size() < x + line.size())
+    row.resize(x + line.size(), ' ');
+  row.replace(x, line.size(), line);
+}
+
 std::string text(const Screen &screen) {
   std::string all;
   for (const auto &row : screen)
@@ -148,6 +163,8 @@ bool prompt_shown(const Screen &screen) {
   setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
   if (!launch.path.empty())
     setenv("PATH", launch.path.c_str(), 1);
+  if (launch.stop_at >= 0)
+    setenv("FAST_CLOCK_STOP_AT", std::to_string(launch.stop_at).c_str(), 1);
   std::vector<char *> argv{const_cast<char *>(BARU_PATH)};
   for (const auto &arg : launch.args)
     argv.push_back(const_cast<char *>(arg.c_str()));
@@ -178,11 +195,27 @@ ProgramRun run_baru(const Launch &launch) {
 
   ProgramRun run;
   Term vt = terminal(launch.rows);
+  bool ended = false;
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   while (std::chrono::steady_clock::now() < deadline) {
     struct pollfd ready = {master, POLLIN, 0};
-    if (poll(&ready, 1, 100) <= 0)
+    if (poll(&ready, 1, 20) <= 0) {
+      // Nothing more to read: if the program has stopped itself, all it
+      // wrote before that pause is on the screen now.
+      int status;
+      if (ended || waitpid(child, &status, WNOHANG | WUNTRACED) <= 0)
+        continue;
+      if (!WIFSTOPPED(status)) {
+        ended = true;
+        run.status = status;
+        continue;
+      }
+      run.at_stop = screen_of(vt.get());
+      if (write(master, launch.typed.data(), launch.typed.size()) < 0)
+        break;
+      kill(child, SIGCONT);
       continue;
+    }
     char bytes[4096];
     ssize_t n = read(master, bytes, sizeof bytes);
     if (n <= 0)
@@ -196,7 +229,8 @@ ProgramRun run_baru(const Launch &launch) {
   }
   if (std::chrono::steady_clock::now() >= deadline)
     kill(child, SIGKILL);
-  waitpid(child, &run.status, 0);
+  if (!ended)
+    waitpid(child, &run.status, 0);
   close(master);
   for (auto [ms, held] : read_log(log)) {
     run.ms.push_back(ms);

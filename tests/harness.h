@@ -33,11 +33,14 @@ struct Launch {
   std::vector<std::string> args;
   bool input_at_end = false; // stdin is /dev/null instead of the terminal
   int rows = 25;
-  std::string dir;  // working directory, when not this one
-  std::string path; // PATH, when not inherited
+  std::string dir;   // working directory, when not this one
+  std::string path;  // PATH, when not inherited
+  int stop_at = -1;  // the program halts at this pause (from 0) ...
+  std::string typed; // ... this is typed, and it goes on
 };
 
 struct ProgramRun {
+  Screen at_stop;       // the screen at pause stop_at
   Screen at_prompt;     // the screen when the prompt had appeared
   std::vector<int> ms;  // every pause, in order
   std::size_t held = 0; // bytes left in a buffer at a pause, over all
@@ -48,7 +51,9 @@ struct ProgramRun {
 // with Enter unless input is at its end.
 ProgramRun run_baru(const Launch &launch = {});
 
-// Helpers for reading screens.
+// Helpers for building and reading screens.
+Screen frame_screen(); // the 70x23 frame of stars, all else blank
+void put(Screen &screen, int x, int y, const std::string &line);
 std::string text(const Screen &screen);
 int total_ms(const std::vector<int> &ms);
 

@@ -10,6 +10,15 @@ namespace {
 const char *const final_screen =
     R"(**********************************************************************
 *                                                                    *
+*  Dear, Ko                                            20 Juni 2013  *
+*                                                                    *
+*                                                                    *
+*                                                                    *
+*                                                                    *
+*                                                                    *
+*                                                                    *
+*                                                                    *
+*   *I love you more every second, every minutes, every day...       *
 *                                                                    *
 *                                                                    *
 *                                                                    *
@@ -19,16 +28,7 @@ const char *const final_screen =
 *                                                                    *
 *                                                                    *
 *                                                                    *
-*                                                                    *
-*                                                                    *
-*                                                                    *
-*                                                                    *
-*                                                                    *
-*                                                                    *
-*                                                                    *
-*                                                                    *
-*                                                                    *
-*                                                                    *
+*                                       Rem Tavo Gandomi             *
 *                                                                    *
 **********************************************************************
 

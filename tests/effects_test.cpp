@@ -1,0 +1,139 @@
+// The typewriter and the loading bar: every pause, and what stands on the
+// screen when each pause begins.
+#include <gtest/gtest.h>
+
+#include "harness.h"
+#include "screen/screen.h"
+
+namespace {
+
+std::vector<int> pauses_of(const Capture &run) {
+  std::vector<int> ms;
+  for (const auto &pause : run.pauses) {
+    EXPECT_EQ(pause.held, 0u) << "bytes left in stdout at a pause";
+    ms.push_back(pause.ms);
+  }
+  return ms;
+}
+
+struct Typed {
+  const char *name;
+  std::string line; // the counted bytes, a zero byte included where given
+  int pace;
+  std::vector<int> ms;
+};
+
+void PrintTo(const Typed &c, std::ostream *os) { *os << c.name; }
+
+class Typewriter : public testing::TestWithParam<Typed> {};
+
+// Each byte is on the screen before the pause that follows it.
+TEST_P(Typewriter, PausesAfterEveryByte) {
+  const Typed &c = GetParam();
+  Capture run = capture([&] {
+    type_sentence(20, 10, static_cast<int>(c.line.size()), c.line.data(),
+                  c.pace);
+  });
+  EXPECT_EQ(pauses_of(run), c.ms);
+  ASSERT_EQ(run.pauses.size(), c.line.size() + 2);
+  EXPECT_EQ(run.pauses[0].cursor_y, 0) << "placed before the first pause";
+  for (std::size_t i = 0; i < c.line.size(); i++) {
+    // What a terminal shows of it: the bytes up to a control byte.
+    std::string shown = c.line.substr(0, i + 1);
+    shown = shown.substr(0, shown.find_first_of(std::string("\t\0", 2)));
+    shown.erase(shown.find_last_not_of(' ') + 1);
+    if (!shown.empty()) {
+      EXPECT_EQ(run.pauses[i + 1].screen[10].substr(20, shown.size()), shown)
+          << i;
+    }
+  }
+  EXPECT_EQ(run.pauses.back().cursor_y, 10);
+}
+
+const std::string dear("Dear, Ko", 9);
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, Typewriter,
+    testing::Values(Typed{"Greeting",
+                          dear,
+                          200,
+                          {1000, 200, 200, 200, 200, 200, 20, 200, 200, 200,
+                           1000}},
+                    Typed{"ZeroByteTakesThePace",
+                          std::string("ab\0", 3),
+                          70,
+                          {1000, 70, 70, 70, 1000}},
+                    Typed{"OnlyBlanksAreFast",
+                          "a  \tb",
+                          50,
+                          {1000, 50, 20, 20, 50, 50, 1000}},
+                    Typed{"Nothing", "", 200, {1000, 1000}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(Typewriter, GreetingTakes3620ms) {
+  Capture run = capture([] { type_sentence(3, 2, 9, "Dear, Ko", 200); });
+  int total = 0;
+  for (int ms : pauses_of(run))
+    total += ms;
+  EXPECT_EQ(total, 3620);
+}
+
+TEST(Typewriter, EmptyLineStillPlacesTheCursor) {
+  Capture run = capture([] { type_sentence(12, 7, 0, "", 200); });
+  EXPECT_EQ(run.pauses[1].cursor_x, 12);
+  EXPECT_EQ(run.pauses[1].cursor_y, 7);
+}
+
+// The bar inside the frame, as the show draws it.
+class Loading : public testing::Test {
+protected:
+  static void SetUpTestSuite() {
+    bar = new Capture(capture([] {
+      draw_line(0, 70, 0, '*');
+      draw_vertical_line(0, 1, 23, '*');
+      draw_vertical_line(69, 1, 23, '*');
+      draw_line(0, 70, 22, '*');
+      draw_loading(7, 10);
+    }));
+  }
+  static void TearDownTestSuite() { delete bar; }
+  static const std::string &row(std::size_t pause, int y) {
+    return bar->pauses[pause].screen[y];
+  }
+  static Capture *bar;
+};
+Capture *Loading::bar = nullptr;
+
+TEST_F(Loading, FiftyCellsOfFourPhasesThenAHold) {
+  std::vector<int> ms(200, 20);
+  ms.push_back(3000);
+  EXPECT_EQ(pauses_of(*bar), ms);
+}
+
+TEST_F(Loading, WaitingCaptionAndSpinnerInTheFirstCell) {
+  EXPECT_EQ(row(0, 8), "*" + std::string(21, ' ') +
+                           "Loading, please wait . . ." + std::string(21, ' ') +
+                           "*");
+  const char phases[] = {'\\', '|', '/', '='};
+  for (int phase = 0; phase < 4; phase++)
+    EXPECT_EQ(row(phase, 10).substr(6, 2), std::string("[") + phases[phase])
+        << phase;
+  EXPECT_EQ(row(0, 10).substr(58, 1), "]");
+}
+
+TEST_F(Loading, PercentageAfterACell) {
+  // Pause 4 begins the second cell, pause 100 the twenty-sixth.
+  EXPECT_EQ(row(4, 10).substr(57), " ]2.00%     *");
+  EXPECT_EQ(row(100, 10).substr(57), " ]50.00%    *");
+  EXPECT_EQ(row(100, 10).substr(6, 27), "[" + std::string(25, '=') + "\\");
+}
+
+TEST_F(Loading, CompletedBar) {
+  const Screen &done = bar->pauses.back().screen;
+  EXPECT_EQ(done[10], "*     [" + std::string(50, '=') + " ]100.00%   *");
+  EXPECT_EQ(done[8], "*" + std::string(22, ' ') + "Loading, completed . . ." +
+                         std::string(22, ' ') + "*");
+  EXPECT_EQ(done[9], "*" + std::string(68, ' ') + "*");
+}
+
+} // namespace
