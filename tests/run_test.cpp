@@ -3,37 +3,18 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "harness.h"
 
 namespace {
 
-const char *const final_screen =
-    R"(**********************************************************************
-*                                                                    *
-*  Dear, Ko                                            20 Juni 2013  *
-*                                                                    *
-*                                                                    *
-*                                                                    *
-*                                                                    *
-*                                                                    *
-*                                                                    *
-*                                                                    *
-*   *I love you more every second, every minutes, every day...       *
-*                                                                    *
-*                                                                    *
-*                                                                    *
-*                                                                    *
-*                                                                    *
-*                                                                    *
-*                                                                    *
-*                                                                    *
-*                                                                    *
-*                                       Rem Tavo Gandomi             *
-*                                                                    *
-**********************************************************************
-
-   press any key to exit ...
-)";
+// The screen as the prompt appears, shared with the Windows check.
+std::string final_screen() {
+  std::ifstream file(FINAL_SCREEN);
+  return std::string(std::istreambuf_iterator<char>(file), {});
+}
 
 struct Case {
   const char *name;
@@ -47,7 +28,7 @@ class Program : public testing::TestWithParam<Case> {};
 
 TEST_P(Program, EndsOnTheFinalScreenWithStatusZero) {
   ProgramRun run = run_baru(GetParam().launch);
-  EXPECT_EQ(text(run.at_prompt), final_screen);
+  EXPECT_EQ(text(run.at_prompt), final_screen());
   ASSERT_TRUE(WIFEXITED(run.status)) << run.status;
   EXPECT_EQ(WEXITSTATUS(run.status), 0);
   EXPECT_EQ(run.held, 0u) << "bytes left in stdout at a pause";
