@@ -5,8 +5,10 @@
 // and hands it to the terminal in one write when the next pause starts,
 // and before the final read.
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -15,6 +17,79 @@
 
 #include "platform/platform.h"
 
+/* --------------------------- Terminal modes ---------------------------- */
+
+// A terminal echoes keys at once, over the letter; the Windows console
+// shows nothing typed until the final read. So echo is held off while the
+// show runs, and the terminal's modes are given back exactly as they were
+// before the final read and on every way out: a signal that ends the
+// program, or Ctrl-Z (held off again when the show goes on).
+
+static struct termios original;
+static volatile sig_atomic_t echo_held = 0;
+
+static bool in_foreground() { return tcgetpgrp(0) == getpgrp(); }
+
+static void hold_echo() {
+  struct termios quiet = original;
+  quiet.c_lflag &= ~(ECHO | ECHONL);
+  if (in_foreground() && tcsetattr(0, TCSANOW, &quiet) == 0)
+    echo_held = 1;
+}
+
+static void give_modes_back() {
+  if (echo_held && tcsetattr(0, TCSANOW, &original) == 0)
+    echo_held = 0;
+}
+
+static void on_signal(int sig);
+
+static void handle(int sig, void (*handler)(int)) {
+  struct sigaction action = {};
+  action.sa_handler = handler;
+  action.sa_flags = SA_RESTART;
+  sigemptyset(&action.sa_mask);
+  sigaction(sig, &action, nullptr);
+}
+
+// The signals on which the modes are given back.
+static const int leaving[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP};
+
+// Gives the modes back, then lets the signal do what it always does: the
+// process ends, or stops, as if nothing had been caught.
+static void on_signal(int sig) {
+  int saved = errno;
+  if (sig == SIGCONT) {
+    hold_echo();
+    handle(SIGTSTP, on_signal);
+  } else {
+    give_modes_back();
+    handle(sig, SIG_DFL);
+    raise(sig); // delivered as soon as this handler returns
+  }
+  errno = saved;
+}
+
+static void hold_terminal() {
+  if (!isatty(0) || tcgetattr(0, &original) != 0)
+    return;
+  for (int sig : leaving)
+    handle(sig, on_signal);
+  handle(SIGCONT, on_signal);
+  hold_echo();
+}
+
+// Going on after Ctrl-Z must no longer hold echo, so SIGCONT goes first;
+// until the modes are back, the other signals still give them back.
+static void release_terminal() {
+  if (!isatty(0))
+    return;
+  handle(SIGCONT, SIG_DFL);
+  give_modes_back();
+  for (int sig : leaving)
+    handle(sig, SIG_DFL);
+}
+
 /* ---------------------------- Screen output ---------------------------- */
 
 // Larger than anything the show writes between two pauses.
@@ -22,6 +97,7 @@ static char gathered[16384];
 
 void console_clear() {
   setvbuf(stdout, gathered, _IOFBF, sizeof gathered);
+  hold_terminal();
   printf("\x1b[2J"); // ED 2: erase the whole display
   printf("\x1b[H");  // CUP: cursor home, top-left
 }
@@ -42,7 +118,10 @@ void pause_ms(int ms) {
 
 /* -------------------------------- Input -------------------------------- */
 
+// The modes are back before the prompt reaches the screen, so the key
+// pressed at it is echoed as usual.
 void key_read() {
+  release_terminal();
   fflush(stdout);
   getchar();
 }

@@ -5,11 +5,15 @@
 #include <pty.h>
 #include <signal.h>
 #include <stdio_ext.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <time.h>
 #include <unistd.h>
 #include <vterm.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -143,6 +147,11 @@ Capture capture(const std::function<void()> &body) {
 
 /* ---------------------- The built program on a pty --------------------- */
 
+bool echo_on(int terminal) {
+  struct termios modes;
+  return tcgetattr(terminal, &modes) == 0 && (modes.c_lflag & ECHO);
+}
+
 namespace {
 
 bool prompt_shown(const Screen &screen) {
@@ -152,19 +161,33 @@ bool prompt_shown(const Screen &screen) {
   return false;
 }
 
-[[noreturn]] void start_baru(const Launch &launch, int log) {
+bool same_modes(const struct termios &a, const struct termios &b) {
+  return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag &&
+         a.c_cflag == b.c_cflag && a.c_lflag == b.c_lflag &&
+         std::equal(a.c_cc, a.c_cc + NCCS, b.c_cc);
+}
+
+// In the child: stdout to `out` unless that is -1, the pause log on
+// descriptor 3, the hold's control socket on 4.
+[[noreturn]] void start_baru(const Launch &launch, int out, int log,
+                             int control) {
   if (!launch.dir.empty() && chdir(launch.dir.c_str()) != 0)
     _exit(126);
   if (launch.input_at_end)
     dup2(open("/dev/null", O_RDONLY), 0);
+  if (out >= 0)
+    dup2(out, 1);
   dup2(log, 3);
+  dup2(control, 4);
+  struct rlimit no_core = {0, 0}; // SIGQUIT leaves no core file behind
+  setrlimit(RLIMIT_CORE, &no_core);
   setenv("LD_PRELOAD", CLOCK_PATH, 1);
   // The clock is preloaded ahead of the sanitizer runtime, on purpose.
   setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
   if (!launch.path.empty())
     setenv("PATH", launch.path.c_str(), 1);
-  if (launch.stop_at >= 0)
-    setenv("FAST_CLOCK_STOP_AT", std::to_string(launch.stop_at).c_str(), 1);
+  if (launch.hold_at >= 0)
+    setenv("FAST_CLOCK_HOLD_AT", std::to_string(launch.hold_at).c_str(), 1);
   std::vector<char *> argv{const_cast<char *>(BARU_PATH)};
   for (const auto &arg : launch.args)
     argv.push_back(const_cast<char *>(arg.c_str()));
@@ -183,59 +206,98 @@ std::vector<std::pair<int, std::size_t>> read_log(FILE *log) {
   return pauses;
 }
 
+// Reads what is there to read into the terminal; false at the end.
+bool show_some(int source, VTerm *vt, int wait_ms) {
+  struct pollfd ready = {source, POLLIN, 0};
+  if (poll(&ready, 1, wait_ms) <= 0)
+    return true;
+  char bytes[4096];
+  ssize_t n = read(source, bytes, sizeof bytes);
+  if (n > 0)
+    vterm_input_write(vt, bytes, static_cast<size_t>(n));
+  return n > 0;
+}
+
 } // namespace
 
 ProgramRun run_baru(const Launch &launch) {
   FILE *log = tmpfile();
+  FILE *file = tmpfile();
+  int pipe_ends[2] = {-1, -1}, control[2];
+  if (launch.output == Launch::pipe && pipe(pipe_ends) != 0)
+    return {};
+  socketpair(AF_UNIX, SOCK_STREAM, 0, control);
+  int out = launch.output == Launch::pipe      ? pipe_ends[1]
+            : launch.output == Launch::file    ? fileno(file)
+            : launch.output == Launch::nowhere ? open("/dev/null", O_WRONLY)
+                                               : -1;
   struct winsize size = {static_cast<unsigned short>(launch.rows), 80, 0, 0};
   int master;
   pid_t child = forkpty(&master, nullptr, nullptr, &size);
   if (child == 0)
-    start_baru(launch, fileno(log));
+    start_baru(launch, out, fileno(log), control[1]);
+  close(control[1]);
+  if (launch.output != Launch::terminal && launch.output != Launch::file)
+    close(out);
 
   ProgramRun run;
+  struct termios before, after;
+  tcgetattr(master, &before);
   Term vt = terminal(launch.rows);
+  int source = launch.output == Launch::terminal ? master
+               : launch.output == Launch::pipe   ? pipe_ends[0]
+                                                 : -1;
   bool ended = false;
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   while (std::chrono::steady_clock::now() < deadline) {
-    struct pollfd ready = {master, POLLIN, 0};
-    if (poll(&ready, 1, 20) <= 0) {
-      // Nothing more to read: if the program has stopped itself, all it
-      // wrote before that pause is on the screen now.
-      int status;
-      if (ended || waitpid(child, &status, WNOHANG | WUNTRACED) <= 0)
-        continue;
-      if (!WIFSTOPPED(status)) {
-        ended = true;
-        run.status = status;
-        continue;
-      }
-      run.at_stop = screen_of(vt.get());
-      if (write(master, launch.typed.data(), launch.typed.size()) < 0)
-        break;
-      kill(child, SIGCONT);
-      continue;
-    }
-    char bytes[4096];
-    ssize_t n = read(master, bytes, sizeof bytes);
-    if (n <= 0)
-      break; // the program has ended and closed the terminal
-    vterm_input_write(vt.get(), bytes, static_cast<size_t>(n));
+    if (source >= 0 && !show_some(source, vt.get(), 20))
+      source = -1;
+    if (!ended && waitpid(child, &run.status, WNOHANG) > 0)
+      ended = true;
+    if (ended && source < 0)
+      break;
     if (run.at_prompt.empty() && prompt_shown(screen_of(vt.get()))) {
       run.at_prompt = screen_of(vt.get());
       if (!launch.input_at_end && write(master, "\r", 1) != 1)
         break;
     }
+    struct pollfd hold = {control[0], POLLIN, 0};
+    char said;
+    if (poll(&hold, 1, source < 0 ? 20 : 0) <= 0 ||
+        read(control[0], &said, 1) != 1)
+      continue;
+    // Held: once the terminal is quiet, all written before is on it.
+    auto quiet =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
+    while (source >= 0 && std::chrono::steady_clock::now() < quiet)
+      show_some(source, vt.get(), 20);
+    run.at_hold = screen_of(vt.get());
+    if (launch.while_held)
+      launch.while_held(child, master);
+    send(control[0], "g", 1, MSG_NOSIGNAL);
   }
-  if (std::chrono::steady_clock::now() >= deadline)
+  if (!ended) {
     kill(child, SIGKILL);
-  if (!ended)
     waitpid(child, &run.status, 0);
+  }
+  if (launch.output == Launch::file) {
+    rewind(file);
+    char bytes[4096];
+    std::size_t n;
+    while ((n = fread(bytes, 1, sizeof bytes, file)) > 0)
+      vterm_input_write(vt.get(), bytes, n);
+  }
+  run.at_end = screen_of(vt.get());
+  run.modes_kept = tcgetattr(master, &after) == 0 && same_modes(before, after);
   close(master);
+  close(control[0]);
+  if (pipe_ends[0] >= 0)
+    close(pipe_ends[0]);
   for (auto [ms, held] : read_log(log)) {
     run.ms.push_back(ms);
     run.held += held;
   }
   fclose(log);
+  fclose(file);
   return run;
 }

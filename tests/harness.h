@@ -3,6 +3,8 @@
 #ifndef BARU_TESTS_HARNESS_H
 #define BARU_TESTS_HARNESS_H
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -32,19 +34,23 @@ Capture capture(const std::function<void()> &body);
 struct Launch {
   std::vector<std::string> args;
   bool input_at_end = false; // stdin is /dev/null instead of the terminal
+  enum { terminal, pipe, file, nowhere } output = terminal;
   int rows = 25;
-  std::string dir;   // working directory, when not this one
-  std::string path;  // PATH, when not inherited
-  int stop_at = -1;  // the program halts at this pause (from 0) ...
-  std::string typed; // ... this is typed, and it goes on
+  std::string dir;  // working directory, when not this one
+  std::string path; // PATH, when not inherited
+  int hold_at = -1; // the program is held at this pause (from 0) ...
+  // ... while this runs, given the program and the terminal's master side
+  std::function<void(pid_t, int)> while_held;
 };
 
 struct ProgramRun {
-  Screen at_stop;       // the screen at pause stop_at
-  Screen at_prompt;     // the screen when the prompt had appeared
-  std::vector<int> ms;  // every pause, in order
-  std::size_t held = 0; // bytes left in a buffer at a pause, over all
-  int status = -1;      // as waitpid reports it
+  Screen at_hold;          // the screen at pause hold_at
+  Screen at_prompt;        // the screen when the prompt had appeared
+  Screen at_end;           // the screen when the program had ended
+  std::vector<int> ms;     // every pause, in order
+  std::size_t held = 0;    // bytes left in a buffer at a pause, over all
+  int status = -1;         // as waitpid reports it
+  bool modes_kept = false; // the terminal's modes at the end as at start
 };
 
 // Runs the built program with every pause instant; answers the prompt
@@ -55,6 +61,7 @@ ProgramRun run_baru(const Launch &launch = {});
 Screen frame_screen(); // the 70x23 frame of stars, all else blank
 void put(Screen &screen, int x, int y, const std::string &line);
 std::string text(const Screen &screen);
+bool echo_on(int terminal);
 int total_ms(const std::vector<int> &ms);
 
 #endif

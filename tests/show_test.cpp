@@ -91,8 +91,8 @@ TEST(Show, EveryPageBeforeItsTurn) {
   ASSERT_EQ(turns.size(), 7u);
   for (int number = 1; number <= 7; number++) {
     Launch launch;
-    launch.stop_at = turns[number - 1];
-    EXPECT_EQ(text(run_baru(launch).at_stop), text(page(number))) << number;
+    launch.hold_at = turns[number - 1];
+    EXPECT_EQ(text(run_baru(launch).at_hold), text(page(number))) << number;
   }
 }
 
@@ -100,8 +100,8 @@ TEST(Show, FirstTurnKeepsOnlyTheHeader) {
   std::vector<int> turns;
   show_pauses(turns);
   Launch launch;
-  launch.stop_at = turns[0] + 3; // the first pause of page 2's first line
-  EXPECT_EQ(text(run_baru(launch).at_stop), text(page(0)));
+  launch.hold_at = turns[0] + 3; // the first pause of page 2's first line
+  EXPECT_EQ(text(run_baru(launch).at_hold), text(page(0)));
 }
 
 } // namespace
