@@ -14,6 +14,7 @@
 #include <vterm.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -147,6 +148,21 @@ Capture capture(const std::function<void()> &body) {
 
 /* ---------------------- The built program on a pty --------------------- */
 
+bool stopped(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string skip, state;
+  stat >> skip >> skip >> state;
+  return state == "T";
+}
+
+pid_t session_of(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string skip;
+  pid_t session = 0;
+  stat >> skip >> skip >> skip >> skip >> skip >> session;
+  return session;
+}
+
 bool echo_on(int terminal) {
   struct termios modes;
   return tcgetattr(terminal, &modes) == 0 && (modes.c_lflag & ECHO);
@@ -192,8 +208,29 @@ bool same_modes(const struct termios &a, const struct termios &b) {
   for (const auto &arg : launch.args)
     argv.push_back(const_cast<char *>(arg.c_str()));
   argv.push_back(nullptr);
-  execv(BARU_PATH, argv.data());
-  _exit(127);
+
+  // Started as a shell starts a job: in a process group of its own, in
+  // the terminal's foreground, below a parent of its session that passes
+  // its end on. Only such a job can be stopped by Ctrl-Z.
+  pid_t job = fork();
+  if (job == 0) {
+    setpgid(0, 0);
+    signal(SIGTTOU, SIG_IGN);
+    tcsetpgrp(2, getpid());
+    signal(SIGTTOU, SIG_DFL);
+    dprintf(4, "p%d\n", getpid());
+    execv(BARU_PATH, argv.data());
+    _exit(127);
+  }
+  setpgid(job, job);
+  int status = 0;
+  while (waitpid(job, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (WIFSIGNALED(status)) {
+    signal(WTERMSIG(status), SIG_DFL);
+    raise(WTERMSIG(status));
+  }
+  _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 127);
 }
 
 std::vector<std::pair<int, std::size_t>> read_log(FILE *log) {
@@ -248,6 +285,7 @@ ProgramRun run_baru(const Launch &launch) {
                : launch.output == Launch::pipe   ? pipe_ends[0]
                                                  : -1;
   bool ended = false;
+  pid_t program = 0;
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   while (std::chrono::steady_clock::now() < deadline) {
     if (source >= 0 && !show_some(source, vt.get(), 20))
@@ -266,6 +304,11 @@ ProgramRun run_baru(const Launch &launch) {
     if (poll(&hold, 1, source < 0 ? 20 : 0) <= 0 ||
         read(control[0], &said, 1) != 1)
       continue;
+    if (said == 'p') { // the program's own pid, as "p<pid>\n"
+      while (read(control[0], &said, 1) == 1 && said != '\n')
+        program = program * 10 + (said - '0');
+      continue;
+    }
     // Held: once the terminal is quiet, all written before is on it.
     auto quiet =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
@@ -273,10 +316,11 @@ ProgramRun run_baru(const Launch &launch) {
       show_some(source, vt.get(), 20);
     run.at_hold = screen_of(vt.get());
     if (launch.while_held)
-      launch.while_held(child, master);
+      launch.while_held(program, master);
     send(control[0], "g", 1, MSG_NOSIGNAL);
   }
   if (!ended) {
+    kill(-program, SIGKILL);
     kill(child, SIGKILL);
     waitpid(child, &run.status, 0);
   }

@@ -62,6 +62,8 @@ Screen frame_screen(); // the 70x23 frame of stars, all else blank
 void put(Screen &screen, int x, int y, const std::string &line);
 std::string text(const Screen &screen);
 bool echo_on(int terminal);
+bool stopped(pid_t pid); // stopped by a signal, as /proc tells
+pid_t session_of(pid_t pid);
 int total_ms(const std::vector<int> &ms);
 
 #endif

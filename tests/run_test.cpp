@@ -1,4 +1,5 @@
-// The built program from start to exit on a pseudo-terminal.
+// The built program from start to exit, wherever it is started: it shows
+// the whole show and ends with status 0.
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>
@@ -24,31 +25,61 @@ struct Case {
 // Cases print by their names.
 void PrintTo(const Case &c, std::ostream *os) { *os << c.name; }
 
+Case with(const char *name, void (*set)(Launch &)) {
+  Case c{name, {}};
+  set(c.launch);
+  return c;
+}
+
 class Program : public testing::TestWithParam<Case> {};
 
-TEST_P(Program, EndsOnTheFinalScreenWithStatusZero) {
-  ProgramRun run = run_baru(GetParam().launch);
-  EXPECT_EQ(text(run.at_prompt), final_screen());
+TEST_P(Program, ShowsTheWholeShowAndEndsWithStatusZero) {
+  const Launch &launch = GetParam().launch;
+  ProgramRun run = run_baru(launch);
   ASSERT_TRUE(WIFEXITED(run.status)) << run.status;
   EXPECT_EQ(WEXITSTATUS(run.status), 0);
+  EXPECT_EQ(total_ms(run.ms), 223020);
   EXPECT_EQ(run.held, 0u) << "bytes left in stdout at a pause";
+  EXPECT_TRUE(run.modes_kept);
+  if (launch.output == Launch::terminal) {
+    EXPECT_EQ(text(run.at_prompt), final_screen());
+  } else if (launch.output != Launch::nowhere) {
+    EXPECT_EQ(text(run.at_end), final_screen());
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Runs, Program,
-    testing::Values(Case{"EnterPressed", {}},
-                    Case{"InputAtItsEnd",
-                         [] {
-                           Launch launch;
-                           launch.input_at_end = true;
-                           return launch;
-                         }()},
-                    Case{"ArgumentsIgnored",
-                         [] {
-                           Launch launch;
-                           launch.args = {"--help", "-x", "page"};
-                           return launch;
-                         }()}),
+    testing::Values(
+        Case{"EnterPressed", {}},
+        with("InputAtItsEnd", [](Launch &l) { l.input_at_end = true; }),
+        with("ArgumentsIgnored",
+             [](Launch &l) {
+               l.args = {"--help", "-x", "page"};
+             }),
+        with("OutputToAPipe", [](Launch &l) { l.output = Launch::pipe; }),
+        with("OutputToAFile",
+             [](Launch &l) {
+               l.output = Launch::file;
+               l.input_at_end = true;
+             }),
+        with("OutputToNowhere",
+             [](Launch &l) {
+               l.output = Launch::nowhere;
+               l.input_at_end = true;
+             })),
     [](const auto &info) { return std::string(info.param.name); });
+
+// Positions below the last row are passed on; the terminal keeps them on
+// its last row.
+TEST(Program, SurvivesATerminalOfTwentyFourRows) {
+  Launch launch;
+  launch.rows = 24;
+  ProgramRun run = run_baru(launch);
+  ASSERT_TRUE(WIFEXITED(run.status)) << run.status;
+  EXPECT_EQ(WEXITSTATUS(run.status), 0);
+  ASSERT_EQ(run.at_prompt.size(), 24u);
+  EXPECT_EQ(run.at_prompt[23], "   press any key to exit ...");
+}
 
 } // namespace

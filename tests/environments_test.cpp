@@ -1,0 +1,215 @@
+// The show where a person may really start it: with a music player on
+// PATH or none, with keys typed and signals sent while it runs.
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "harness.h"
+
+namespace {
+
+// A folder of its own for each test, removed afterwards.
+struct Folder {
+  std::string path;
+  Folder() {
+    char name[] = "/tmp/baru-test-XXXXXX";
+    path = mkdtemp(name);
+  }
+  ~Folder() { std::system(("rm -rf " + path).c_str()); }
+  std::string file(const std::string &name, const std::string &text) const {
+    std::string at = path + "/" + name;
+    std::ofstream(at) << text;
+    return at;
+  }
+};
+
+// A stand-in player: it logs who it is and how it was started, makes
+// noise on its own output, and plays on for half a minute.
+void add_player(const Folder &bin, const std::string &name,
+                const std::string &log) {
+  std::string at = bin.file(name, "#!/bin/sh\n"
+                                  "PATH=/usr/bin:/bin\n"
+                                  "echo NOISE; echo NOISE >&2\n"
+                                  "[ -t 0 ] && input=tty || input=quiet\n"
+                                  "echo \"$(basename \"$0\") $$ "
+                                  "$(cut -d' ' -f6 /proc/$$/stat) $input $*\""
+                                  " >>" +
+                                      log +
+                                      "\n"
+                                      "exec sleep 30\n");
+  chmod(at.c_str(), 0755);
+}
+
+std::string read_all(const std::string &at) {
+  std::stringstream text;
+  text << std::ifstream(at).rdbuf();
+  return text.str();
+}
+
+// Waits, for a few seconds at most, until `done` holds.
+template <typename Done> bool eventually(Done done) {
+  for (int i = 0; i < 500; i++) {
+    if (done())
+      return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
+}
+
+struct Player {
+  std::string name;
+  pid_t pid = 0;
+  pid_t session = 0;
+  std::string input, args;
+};
+
+Player logged_player(const std::string &log) {
+  Player player;
+  std::istringstream line(read_all(log));
+  line >> player.name >> player.pid >> player.session >> player.input;
+  std::getline(line >> std::ws, player.args);
+  return player;
+}
+
+// The program's final screen, as in every ordinary run.
+Screen expected_screen() { return run_baru().at_prompt; }
+
+TEST(Music, FileWithoutAPlayerShowsNothing) {
+  Folder dir, bin;
+  dir.file("athousandyears.mp3", "ID3 stand-in");
+  Launch launch;
+  launch.dir = dir.path;
+  launch.path = bin.path;
+  ProgramRun run = run_baru(launch);
+  EXPECT_EQ(text(run.at_prompt), text(expected_screen()));
+  ASSERT_TRUE(WIFEXITED(run.status));
+  EXPECT_EQ(WEXITSTATUS(run.status), 0);
+}
+
+TEST(Music, FirstPlayerOnPathPlaysApartFromTheShow) {
+  Folder dir, bin;
+  dir.file("athousandyears.mp3", "ID3 stand-in");
+  std::string log = dir.path + "/players.log";
+  add_player(bin, "mpg123", log);
+  add_player(bin, "ffplay", log);
+  Launch launch;
+  launch.dir = dir.path;
+  launch.path = bin.path;
+  pid_t session = 0;
+  launch.hold_at = 0; // till the player has made its noise
+  launch.while_held = [&](pid_t program, int) {
+    session = session_of(program);
+    EXPECT_TRUE(eventually([&] { return !read_all(log).empty(); }));
+  };
+  ProgramRun run = run_baru(launch);
+  EXPECT_EQ(text(run.at_prompt), text(expected_screen()));
+  ASSERT_TRUE(WIFEXITED(run.status));
+  EXPECT_EQ(WEXITSTATUS(run.status), 0);
+
+  Player player = logged_player(log);
+  std::string lines = read_all(log);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 1) << lines;
+  EXPECT_EQ(player.name, "mpg123");
+  EXPECT_EQ(player.args, "-q athousandyears.mp3");
+  EXPECT_EQ(player.input, "quiet");
+  EXPECT_NE(player.session, session) << "the player shares the show's session";
+  EXPECT_EQ(kill(player.pid, 0), 0) << "the show waited for the player";
+  kill(player.pid, SIGKILL);
+}
+
+// Keys typed while the letter is written are not echoed over it, and the
+// terminal's modes are as before once the program has ended.
+TEST(Keys, TypedDuringTheShowLeaveTheLetterAlone) {
+  Launch launch;
+  launch.hold_at = 300;
+  bool echo_held = false;
+  launch.while_held = [&](pid_t, int terminal) {
+    echo_held = !echo_on(terminal);
+    ASSERT_EQ(write(terminal, "hello there", 11), 11);
+  };
+  ProgramRun run = run_baru(launch);
+  EXPECT_TRUE(echo_held);
+  EXPECT_EQ(text(run.at_prompt), text(expected_screen()));
+  ASSERT_TRUE(WIFEXITED(run.status));
+  EXPECT_EQ(WEXITSTATUS(run.status), 0);
+  EXPECT_TRUE(run.modes_kept);
+}
+
+struct Ending {
+  const char *name;
+  int sig;
+  const char *typed; // typed on the terminal, else the signal is sent
+};
+
+void PrintTo(const Ending &e, std::ostream *os) { *os << e.name; }
+
+class Signal : public testing::TestWithParam<Ending> {};
+
+// The signal ends the program as it always does, the modes given back;
+// a player it started plays on.
+TEST_P(Signal, EndsTheShowAndGivesTheModesBack) {
+  Folder dir, bin;
+  dir.file("athousandyears.mp3", "ID3 stand-in");
+  std::string log = dir.path + "/players.log";
+  add_player(bin, "mpg123", log);
+  Launch launch;
+  launch.dir = dir.path;
+  launch.path = bin.path;
+  launch.hold_at = 300;
+  launch.while_held = [&](pid_t program, int terminal) {
+    EXPECT_TRUE(eventually([&] { return !read_all(log).empty(); }));
+    if (GetParam().typed)
+      ASSERT_EQ(write(terminal, GetParam().typed, 1), 1);
+    else
+      kill(program, GetParam().sig);
+  };
+  ProgramRun run = run_baru(launch);
+  ASSERT_TRUE(WIFSIGNALED(run.status)) << run.status;
+  EXPECT_EQ(WTERMSIG(run.status), GetParam().sig);
+  EXPECT_TRUE(run.modes_kept);
+  Player player = logged_player(log);
+  EXPECT_EQ(kill(player.pid, 0), 0) << "the player ended with the show";
+  kill(player.pid, SIGKILL);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Endings, Signal,
+    testing::Values(Ending{"CtrlC", SIGINT, "\x03"},
+                    Ending{"CtrlBackslash", SIGQUIT, "\x1c"},
+                    Ending{"Term", SIGTERM, nullptr},
+                    Ending{"Hangup", SIGHUP, nullptr},
+                    Ending{"Quit", SIGQUIT, nullptr}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// Ctrl-Z gives the modes back while the program stands stopped; going on
+// holds echo off again, and the show ends as usual.
+TEST(Signal, CtrlZStopsWithTheModesBack) {
+  Launch launch;
+  launch.hold_at = 300;
+  bool was_stopped = false, echo_while_stopped = false, held_again = false;
+  launch.while_held = [&](pid_t program, int terminal) {
+    ASSERT_EQ(write(terminal, "\x1a", 1), 1);
+    was_stopped = eventually([&] { return stopped(program); });
+    echo_while_stopped = echo_on(terminal);
+    kill(program, SIGCONT);
+    held_again = eventually([&] { return !echo_on(terminal); });
+  };
+  ProgramRun run = run_baru(launch);
+  EXPECT_TRUE(was_stopped);
+  EXPECT_TRUE(echo_while_stopped);
+  EXPECT_TRUE(held_again);
+  EXPECT_EQ(text(run.at_prompt), text(expected_screen()));
+  ASSERT_TRUE(WIFEXITED(run.status)) << run.status;
+  EXPECT_EQ(WEXITSTATUS(run.status), 0);
+  EXPECT_TRUE(run.modes_kept);
+}
+
+} // namespace
