@@ -243,16 +243,18 @@ std::vector<std::pair<int, std::size_t>> read_log(FILE *log) {
   return pauses;
 }
 
-// Reads what is there to read into the terminal; false at the end.
-bool show_some(int source, VTerm *vt, int wait_ms) {
+// Reads what comes within wait_ms into the terminal: the bytes read, 0
+// when nothing came, -1 at the end.
+ssize_t show_some(int source, VTerm *vt, int wait_ms) {
   struct pollfd ready = {source, POLLIN, 0};
   if (poll(&ready, 1, wait_ms) <= 0)
-    return true;
+    return 0;
   char bytes[4096];
   ssize_t n = read(source, bytes, sizeof bytes);
-  if (n > 0)
-    vterm_input_write(vt, bytes, static_cast<size_t>(n));
-  return n > 0;
+  if (n <= 0)
+    return -1;
+  vterm_input_write(vt, bytes, static_cast<size_t>(n));
+  return n;
 }
 
 } // namespace
@@ -288,7 +290,7 @@ ProgramRun run_baru(const Launch &launch) {
   pid_t program = 0;
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   while (std::chrono::steady_clock::now() < deadline) {
-    if (source >= 0 && !show_some(source, vt.get(), 20))
+    if (source >= 0 && show_some(source, vt.get(), 20) < 0)
       source = -1;
     if (!ended && waitpid(child, &run.status, WNOHANG) > 0)
       ended = true;
@@ -309,11 +311,13 @@ ProgramRun run_baru(const Launch &launch) {
         program = program * 10 + (said - '0');
       continue;
     }
-    // Held: once the terminal is quiet, all written before is on it.
-    auto quiet =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
-    while (source >= 0 && std::chrono::steady_clock::now() < quiet)
-      show_some(source, vt.get(), 20);
+    // Held: once the terminal has been quiet for 100 ms, all that was
+    // written before the pause is on it.
+    for (int idle = 0; source >= 0 && idle < 5;) {
+      ssize_t n = show_some(source, vt.get(), 20);
+      idle = n == 0 ? idle + 1 : 0;
+      source = n < 0 ? -1 : source;
+    }
     run.at_hold = screen_of(vt.get());
     if (launch.while_held)
       launch.while_held(program, master);
