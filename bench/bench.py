@@ -96,8 +96,9 @@ def vm_hwm_kib(pid):
 
 def real_run(baru, floor, pause_file):
     """The program and the floor side by side, at real speed."""
-    start = time.monotonic()
+    show_start = time.monotonic()
     show, show_pty = start_on_pty([baru])
+    base_start = time.monotonic()
     base, base_pty = start_on_pty([floor, pause_file])
     show_seen, base_seen = [], []
     readers = [threading.Thread(target=drain, args=a) for a in
@@ -113,7 +114,8 @@ def real_run(baru, floor, pause_file):
     for r in readers:
         r.join()
     cpu = lambda u: u.ru_utime + u.ru_stime
-    return (show_seen[0] - start, base_seen[0] - start, cpu(show_usage),
+    return (show_seen[0] - show_start, base_seen[0] - base_start,
+            cpu(show_usage),
             cpu(base_usage), hwm)
 
 
