@@ -43,6 +43,7 @@ static void give_modes_back() {
 }
 
 static void on_signal(int sig);
+static void catch_unless_ignored(int sig);
 
 static void handle(int sig, void (*handler)(int)) {
   struct sigaction action = {};
@@ -52,8 +53,10 @@ static void handle(int sig, void (*handler)(int)) {
   sigaction(sig, &action, nullptr);
 }
 
-// The signals on which the modes are given back.
-static const int leaving[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP};
+// The signals on which the modes are given back; SIGPIPE ends the show
+// when its output is piped to a reader that leaves early.
+static const int leaving[] = {SIGINT,  SIGTERM, SIGHUP,
+                              SIGQUIT, SIGPIPE, SIGTSTP};
 
 // Gives the modes back, then lets the signal do what it always does: the
 // process ends, or stops, as if nothing had been caught.
@@ -61,7 +64,7 @@ static void on_signal(int sig) {
   int saved = errno;
   if (sig == SIGCONT) {
     hold_echo();
-    handle(SIGTSTP, on_signal);
+    catch_unless_ignored(SIGTSTP);
   } else {
     give_modes_back();
     handle(sig, SIG_DFL);
@@ -70,24 +73,36 @@ static void on_signal(int sig) {
   errno = saved;
 }
 
+// A signal the program was started with ignored (nohup's SIGHUP, say)
+// stays ignored.
+static void catch_unless_ignored(int sig) {
+  struct sigaction was;
+  if (sigaction(sig, nullptr, &was) == 0 && was.sa_handler != SIG_IGN)
+    handle(sig, on_signal);
+}
+
+static void uncatch(int sig) {
+  struct sigaction now;
+  if (sigaction(sig, nullptr, &now) == 0 && now.sa_handler == on_signal)
+    handle(sig, SIG_DFL);
+}
+
 static void hold_terminal() {
   if (!isatty(0) || tcgetattr(0, &original) != 0)
     return;
   for (int sig : leaving)
-    handle(sig, on_signal);
-  handle(SIGCONT, on_signal);
+    catch_unless_ignored(sig);
+  catch_unless_ignored(SIGCONT);
   hold_echo();
 }
 
 // Going on after Ctrl-Z must no longer hold echo, so SIGCONT goes first;
 // until the modes are back, the other signals still give them back.
 static void release_terminal() {
-  if (!isatty(0))
-    return;
-  handle(SIGCONT, SIG_DFL);
+  uncatch(SIGCONT);
   give_modes_back();
   for (int sig : leaving)
-    handle(sig, SIG_DFL);
+    uncatch(sig);
 }
 
 /* ---------------------------- Screen output ---------------------------- */

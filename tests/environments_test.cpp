@@ -186,8 +186,21 @@ INSTANTIATE_TEST_SUITE_P(
                     Ending{"CtrlBackslash", SIGQUIT, "\x1c"},
                     Ending{"Term", SIGTERM, nullptr},
                     Ending{"Hangup", SIGHUP, nullptr},
-                    Ending{"Quit", SIGQUIT, nullptr}),
+                    Ending{"Quit", SIGQUIT, nullptr},
+                    Ending{"BrokenPipe", SIGPIPE, nullptr}),
     [](const auto &info) { return std::string(info.param.name); });
+
+// Started as by nohup, the show outlives a hangup.
+TEST(Signal, IgnoredAtStartStaysIgnored) {
+  Launch launch;
+  launch.ignored = SIGHUP;
+  launch.hold_at = 300;
+  launch.while_held = [](pid_t program, int) { kill(program, SIGHUP); };
+  ProgramRun run = run_baru(launch);
+  ASSERT_TRUE(WIFEXITED(run.status)) << run.status;
+  EXPECT_EQ(WEXITSTATUS(run.status), 0);
+  EXPECT_TRUE(run.modes_kept);
+}
 
 // Ctrl-Z gives the modes back while the program stands stopped; going on
 // holds echo off again, and the show ends as usual.

@@ -218,6 +218,8 @@ bool same_modes(const struct termios &a, const struct termios &b) {
     signal(SIGTTOU, SIG_IGN);
     tcsetpgrp(2, getpid());
     signal(SIGTTOU, SIG_DFL);
+    if (launch.ignored)
+      signal(launch.ignored, SIG_IGN);
     dprintf(4, "p%d\n", getpid());
     execv(BARU_PATH, argv.data());
     _exit(127);

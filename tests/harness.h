@@ -38,6 +38,7 @@ struct Launch {
   int rows = 25;
   std::string dir;  // working directory, when not this one
   std::string path; // PATH, when not inherited
+  int ignored = 0;  // a signal the program is started with ignored
   int hold_at = -1; // the program is held at this pause (from 0) ...
   // ... while this runs, given the program and the terminal's master side
   std::function<void(pid_t, int)> while_held;
