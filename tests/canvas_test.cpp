@@ -22,13 +22,6 @@ void fill(char c) {
     draw_line(0, 80, row, c);
 }
 
-void draw_frame() {
-  draw_line(0, 70, 0, '*');
-  draw_vertical_line(0, 1, 23, '*');
-  draw_vertical_line(69, 1, 23, '*');
-  draw_line(0, 70, 22, '*');
-}
-
 Screen all_but(std::initializer_list<std::pair<int, std::string>> set) {
   Screen screen(25, hashes);
   for (const auto &[row, line] : set)

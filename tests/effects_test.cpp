@@ -72,10 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Typewriter, GreetingTakes3620ms) {
   Capture run = capture([] { type_sentence(3, 2, 9, "Dear, Ko", 200); });
-  int total = 0;
-  for (int ms : pauses_of(run))
-    total += ms;
-  EXPECT_EQ(total, 3620);
+  EXPECT_EQ(total_ms(pauses_of(run)), 3620);
 }
 
 TEST(Typewriter, EmptyLineStillPlacesTheCursor) {
@@ -84,33 +81,26 @@ TEST(Typewriter, EmptyLineStillPlacesTheCursor) {
   EXPECT_EQ(run.pauses[1].cursor_y, 7);
 }
 
-// The bar inside the frame, as the show draws it.
-class Loading : public testing::Test {
-protected:
-  static void SetUpTestSuite() {
-    bar = new Capture(capture([] {
-      draw_line(0, 70, 0, '*');
-      draw_vertical_line(0, 1, 23, '*');
-      draw_vertical_line(69, 1, 23, '*');
-      draw_line(0, 70, 22, '*');
-      draw_loading(7, 10);
-    }));
-  }
-  static void TearDownTestSuite() { delete bar; }
-  static const std::string &row(std::size_t pause, int y) {
-    return bar->pauses[pause].screen[y];
-  }
-  static Capture *bar;
-};
-Capture *Loading::bar = nullptr;
-
-TEST_F(Loading, FiftyCellsOfFourPhasesThenAHold) {
-  std::vector<int> ms(200, 20);
-  ms.push_back(3000);
-  EXPECT_EQ(pauses_of(*bar), ms);
+// The bar inside the frame, as the show draws it, drawn once for all.
+const Capture &bar() {
+  static const Capture drawn = capture([] {
+    draw_frame();
+    draw_loading(7, 10);
+  });
+  return drawn;
 }
 
-TEST_F(Loading, WaitingCaptionAndSpinnerInTheFirstCell) {
+const std::string &row(std::size_t pause, int y) {
+  return bar().pauses[pause].screen[y];
+}
+
+TEST(Loading, FiftyCellsOfFourPhasesThenAHold) {
+  std::vector<int> ms(200, 20);
+  ms.push_back(3000);
+  EXPECT_EQ(pauses_of(bar()), ms);
+}
+
+TEST(Loading, WaitingCaptionAndSpinnerInTheFirstCell) {
   EXPECT_EQ(row(0, 8), "*" + std::string(21, ' ') +
                            "Loading, please wait . . ." + std::string(21, ' ') +
                            "*");
@@ -121,15 +111,15 @@ TEST_F(Loading, WaitingCaptionAndSpinnerInTheFirstCell) {
   EXPECT_EQ(row(0, 10).substr(58, 1), "]");
 }
 
-TEST_F(Loading, PercentageAfterACell) {
+TEST(Loading, PercentageAfterACell) {
   // Pause 4 begins the second cell, pause 100 the twenty-sixth.
   EXPECT_EQ(row(4, 10).substr(57), " ]2.00%     *");
   EXPECT_EQ(row(100, 10).substr(57), " ]50.00%    *");
   EXPECT_EQ(row(100, 10).substr(6, 27), "[" + std::string(25, '=') + "\\");
 }
 
-TEST_F(Loading, CompletedBar) {
-  const Screen &done = bar->pauses.back().screen;
+TEST(Loading, CompletedBar) {
+  const Screen &done = bar().pauses.back().screen;
   EXPECT_EQ(done[10], "*     [" + std::string(50, '=') + " ]100.00%   *");
   EXPECT_EQ(done[8], "*" + std::string(22, ' ') + "Loading, completed . . ." +
                          std::string(22, ' ') + "*");

@@ -1,5 +1,7 @@
 #include "harness.h"
 
+#include "screen/screen.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
@@ -60,6 +62,13 @@ VTermPos cursor_of(VTerm *vt) {
 }
 
 } // namespace
+
+void draw_frame() {
+  draw_line(0, 70, 0, '*');
+  draw_vertical_line(0, 1, 23, '*');
+  draw_vertical_line(69, 1, 23, '*');
+  draw_line(0, 70, 22, '*');
+}
 
 Screen frame_screen() {
   Screen screen(25);

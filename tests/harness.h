@@ -59,7 +59,8 @@ struct ProgramRun {
 ProgramRun run_baru(const Launch &launch = {});
 
 // Helpers for building and reading screens.
-Screen frame_screen(); // the 70x23 frame of stars, all else blank
+void draw_frame();     // draws the 70x23 frame of stars, as the show does
+Screen frame_screen(); // the frame as the screen shows it, all else blank
 void put(Screen &screen, int x, int y, const std::string &line);
 std::string text(const Screen &screen);
 bool echo_on(int terminal);
