@@ -79,9 +79,6 @@ Player logged_player(const std::string &log) {
   return player;
 }
 
-// The program's final screen, as in every ordinary run.
-Screen expected_screen() { return run_baru().at_prompt; }
-
 TEST(Music, FileWithoutAPlayerShowsNothing) {
   Folder dir, bin;
   dir.file("athousandyears.mp3", "ID3 stand-in");
@@ -89,7 +86,7 @@ TEST(Music, FileWithoutAPlayerShowsNothing) {
   launch.dir = dir.path;
   launch.path = bin.path;
   ProgramRun run = run_baru(launch);
-  EXPECT_EQ(text(run.at_prompt), text(expected_screen()));
+  EXPECT_EQ(text(run.at_prompt), final_screen());
   ASSERT_TRUE(WIFEXITED(run.status));
   EXPECT_EQ(WEXITSTATUS(run.status), 0);
 }
@@ -110,7 +107,7 @@ TEST(Music, FirstPlayerOnPathPlaysApartFromTheShow) {
     EXPECT_TRUE(eventually([&] { return !read_all(log).empty(); }));
   };
   ProgramRun run = run_baru(launch);
-  EXPECT_EQ(text(run.at_prompt), text(expected_screen()));
+  EXPECT_EQ(text(run.at_prompt), final_screen());
   ASSERT_TRUE(WIFEXITED(run.status));
   EXPECT_EQ(WEXITSTATUS(run.status), 0);
 
@@ -137,7 +134,7 @@ TEST(Keys, TypedDuringTheShowLeaveTheLetterAlone) {
   };
   ProgramRun run = run_baru(launch);
   EXPECT_TRUE(echo_held);
-  EXPECT_EQ(text(run.at_prompt), text(expected_screen()));
+  EXPECT_EQ(text(run.at_prompt), final_screen());
   ASSERT_TRUE(WIFEXITED(run.status));
   EXPECT_EQ(WEXITSTATUS(run.status), 0);
   EXPECT_TRUE(run.modes_kept);
@@ -219,7 +216,7 @@ TEST(Signal, CtrlZStopsWithTheModesBack) {
   EXPECT_TRUE(was_stopped);
   EXPECT_TRUE(echo_while_stopped);
   EXPECT_TRUE(held_again);
-  EXPECT_EQ(text(run.at_prompt), text(expected_screen()));
+  EXPECT_EQ(text(run.at_prompt), final_screen());
   ASSERT_TRUE(WIFEXITED(run.status)) << run.status;
   EXPECT_EQ(WEXITSTATUS(run.status), 0);
   EXPECT_TRUE(run.modes_kept);

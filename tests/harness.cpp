@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <numeric>
 
@@ -90,6 +91,12 @@ std::string text(const Screen &screen) {
   for (const auto &row : screen)
     all += row + "\n";
   return all;
+}
+
+// Shared with the check of the Windows build.
+std::string final_screen() {
+  std::ifstream file(FINAL_SCREEN);
+  return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 int total_ms(const std::vector<int> &ms) {

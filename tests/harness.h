@@ -63,6 +63,7 @@ void draw_frame();     // draws the 70x23 frame of stars, as the show does
 Screen frame_screen(); // the frame as the screen shows it, all else blank
 void put(Screen &screen, int x, int y, const std::string &line);
 std::string text(const Screen &screen);
+std::string final_screen(); // as text: the screen when the prompt appears
 bool echo_on(int terminal);
 bool stopped(pid_t pid); // stopped by a signal, as /proc tells
 pid_t session_of(pid_t pid);

@@ -4,18 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "harness.h"
 
 namespace {
-
-// The screen as the prompt appears, shared with the Windows check.
-std::string final_screen() {
-  std::ifstream file(FINAL_SCREEN);
-  return std::string(std::istreambuf_iterator<char>(file), {});
-}
 
 struct Case {
   const char *name;
