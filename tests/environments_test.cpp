@@ -31,21 +31,20 @@ struct Folder {
   }
 };
 
-// A stand-in player: it logs who it is and how it was started, makes
-// noise on its own output, and plays on for half a minute.
-void add_player(const Folder &bin, const std::string &name,
-                const std::string &log) {
-  std::string at = bin.file(name, "#!/bin/sh\n"
-                                  "PATH=/usr/bin:/bin\n"
-                                  "echo NOISE; echo NOISE >&2\n"
-                                  "[ -t 0 ] && input=tty || input=quiet\n"
-                                  "echo \"$(basename \"$0\") $$ "
-                                  "$(cut -d' ' -f6 /proc/$$/stat) $input $*\""
-                                  " >>" +
-                                      log +
-                                      "\n"
-                                      "exec sleep 30\n");
-  chmod(at.c_str(), 0755);
+// A stand-in player: it logs who it is and how it was started to
+// players.log beside itself, makes noise on its own output, and plays on
+// for half a minute.
+const char *const player_script = R"(#!/bin/sh
+PATH=/usr/bin:/bin
+echo NOISE; echo NOISE >&2
+[ -t 0 ] && input=tty || input=quiet
+session=$(cut -d' ' -f6 /proc/$$/stat)
+echo "$(basename "$0") $$ $session $input $*" >>"$(dirname "$0")/players.log"
+exec sleep 30
+)";
+
+void add_player(const Folder &bin, const std::string &name) {
+  chmod(bin.file(name, player_script).c_str(), 0755);
 }
 
 std::string read_all(const std::string &at) {
@@ -94,9 +93,9 @@ TEST(Music, FileWithoutAPlayerShowsNothing) {
 TEST(Music, FirstPlayerOnPathPlaysApartFromTheShow) {
   Folder dir, bin;
   dir.file("athousandyears.mp3", "ID3 stand-in");
-  std::string log = dir.path + "/players.log";
-  add_player(bin, "mpg123", log);
-  add_player(bin, "ffplay", log);
+  std::string log = bin.path + "/players.log";
+  add_player(bin, "mpg123");
+  add_player(bin, "ffplay");
   Launch launch;
   launch.dir = dir.path;
   launch.path = bin.path;
@@ -155,8 +154,8 @@ class Signal : public testing::TestWithParam<Ending> {};
 TEST_P(Signal, EndsTheShowAndGivesTheModesBack) {
   Folder dir, bin;
   dir.file("athousandyears.mp3", "ID3 stand-in");
-  std::string log = dir.path + "/players.log";
-  add_player(bin, "mpg123", log);
+  std::string log = bin.path + "/players.log";
+  add_player(bin, "mpg123");
   Launch launch;
   launch.dir = dir.path;
   launch.path = bin.path;
