@@ -342,7 +342,8 @@ ProgramRun run_baru(const Launch &launch) {
     send(control[0], "g", 1, MSG_NOSIGNAL);
   }
   if (!ended) {
-    kill(-program, SIGKILL);
+    if (program > 0)
+      kill(-program, SIGKILL);
     kill(child, SIGKILL);
     waitpid(child, &run.status, 0);
   }
