@@ -43,7 +43,6 @@ static void give_modes_back() {
 }
 
 static void on_signal(int sig);
-static void catch_unless_ignored(int sig);
 
 static void handle(int sig, void (*handler)(int)) {
   struct sigaction action = {};
@@ -51,6 +50,20 @@ static void handle(int sig, void (*handler)(int)) {
   action.sa_flags = SA_RESTART;
   sigemptyset(&action.sa_mask);
   sigaction(sig, &action, nullptr);
+}
+
+// A signal the program was started with ignored (nohup's SIGHUP, say)
+// stays ignored.
+static void catch_unless_ignored(int sig) {
+  struct sigaction was;
+  if (sigaction(sig, nullptr, &was) == 0 && was.sa_handler != SIG_IGN)
+    handle(sig, on_signal);
+}
+
+static void uncatch(int sig) {
+  struct sigaction now;
+  if (sigaction(sig, nullptr, &now) == 0 && now.sa_handler == on_signal)
+    handle(sig, SIG_DFL);
 }
 
 // The signals on which the modes are given back; SIGPIPE ends the show
@@ -71,20 +84,6 @@ static void on_signal(int sig) {
     raise(sig); // delivered as soon as this handler returns
   }
   errno = saved;
-}
-
-// A signal the program was started with ignored (nohup's SIGHUP, say)
-// stays ignored.
-static void catch_unless_ignored(int sig) {
-  struct sigaction was;
-  if (sigaction(sig, nullptr, &was) == 0 && was.sa_handler != SIG_IGN)
-    handle(sig, on_signal);
-}
-
-static void uncatch(int sig) {
-  struct sigaction now;
-  if (sigaction(sig, nullptr, &now) == 0 && now.sa_handler == on_signal)
-    handle(sig, SIG_DFL);
 }
 
 static void hold_terminal() {
