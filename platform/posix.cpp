@@ -21,25 +21,33 @@
 
 // A terminal echoes keys at once, over the letter; the Windows console
 // shows nothing typed until the final read. So echo is held off while the
-// show runs, and the terminal's modes are given back exactly as they were
-// before the final read and on every way out: a signal that ends the
-// program, or Ctrl-Z (held off again when the show goes on).
+// show runs, and the final read takes one key as it is pressed, unechoed.
+// The terminal's modes are given back exactly as they were after that read
+// and on every way out: a signal that ends the program, or Ctrl-Z (held
+// again when the show goes on).
 
-static struct termios original;
-static volatile sig_atomic_t echo_held = 0;
+enum { as_found, quiet, one_key };
+static struct termios modes[3];                 // indexed by the enum above
+static volatile sig_atomic_t wanted = as_found; // what the run asks for
+static volatile sig_atomic_t held = as_found;   // what the terminal has
+static volatile sig_atomic_t park = 0; // a signal leaves the cursor below
 
-static bool in_foreground() { return tcgetpgrp(0) == getpgrp(); }
+// Changing the modes from the background of the controlling terminal
+// would stop the program; a terminal that is not the controlling one
+// (started by setsid, say) has no background.
+static bool in_background() {
+  pid_t foreground = tcgetpgrp(0);
+  return foreground != -1 && foreground != getpgrp();
+}
 
-static void hold_echo() {
-  struct termios quiet = original;
-  quiet.c_lflag &= ~(ECHO | ECHONL);
-  if (in_foreground() && tcsetattr(0, TCSANOW, &quiet) == 0)
-    echo_held = 1;
+static void put_in_force(int which, int when) {
+  if (tcsetattr(0, when, &modes[which]) == 0)
+    held = which;
 }
 
 static void give_modes_back() {
-  if (echo_held && tcsetattr(0, TCSANOW, &original) == 0)
-    echo_held = 0;
+  if (held != as_found)
+    put_in_force(as_found, TCSANOW);
 }
 
 static void on_signal(int sig);
@@ -66,40 +74,61 @@ static void uncatch(int sig) {
     handle(sig, SIG_DFL);
 }
 
-// The signals on which the modes are given back; SIGPIPE ends the show
-// when its output is piped to a reader that leaves early.
+// The signals that end or stop the show; SIGPIPE ends it when its output
+// is piped to a reader that leaves early.
 static const int leaving[] = {SIGINT,  SIGTERM, SIGHUP,
                               SIGQUIT, SIGPIPE, SIGTSTP};
 
 // Gives the modes back, then lets the signal do what it always does: the
-// process ends, or stops, as if nothing had been caught.
+// process ends, or stops, as if nothing had been caught. Ended mid-show,
+// it leaves the cursor at the start of the prompt line, so the shell
+// goes on below the frame rather than inside it.
 static void on_signal(int sig) {
   int saved = errno;
   if (sig == SIGCONT) {
-    hold_echo();
+    if (wanted != as_found && !in_background())
+      put_in_force(wanted, TCSANOW);
     catch_unless_ignored(SIGTSTP);
   } else {
     give_modes_back();
+    if (park && sig != SIGTSTP) {
+      static const char below[] = "\x1b[25;1H"; // CUP: row 24, column 0
+      ssize_t ignored = write(1, below, sizeof below - 1);
+      (void)ignored;
+    }
     handle(sig, SIG_DFL);
     raise(sig); // delivered as soon as this handler returns
   }
   errno = saved;
 }
 
+// Signals are caught when either side is a terminal: the keyboard's modes
+// to give back, or the screen's cursor to park.
 static void hold_terminal() {
-  if (!isatty(0) || tcgetattr(0, &original) != 0)
+  bool keyboard = isatty(0) && tcgetattr(0, &modes[as_found]) == 0;
+  park = isatty(1);
+  if (!keyboard && !park)
     return;
   for (int sig : leaving)
     catch_unless_ignored(sig);
+  if (!keyboard)
+    return;
+  modes[quiet] = modes[one_key] = modes[as_found];
+  modes[quiet].c_lflag &= ~(ECHO | ECHONL);
+  modes[one_key].c_lflag &= ~(ICANON | ECHO | ECHONL);
+  modes[one_key].c_cc[VMIN] = 1;
+  modes[one_key].c_cc[VTIME] = 0;
   catch_unless_ignored(SIGCONT);
-  hold_echo();
+  wanted = quiet;
+  if (!in_background())
+    put_in_force(quiet, TCSANOW);
 }
 
-// Going on after Ctrl-Z must no longer hold echo, so SIGCONT goes first;
-// until the modes are back, the other signals still give them back.
 static void release_terminal() {
+  wanted = as_found;
+  if (held != as_found)
+    put_in_force(as_found, TCSAFLUSH); // and drop what the key left behind
   uncatch(SIGCONT);
-  give_modes_back();
   for (int sig : leaving)
     uncatch(sig);
 }
@@ -132,12 +161,27 @@ void pause_ms(int ms) {
 
 /* -------------------------------- Input -------------------------------- */
 
-// The modes are back before the prompt reaches the screen, so the key
-// pressed at it is echoed as usual.
+// On a terminal, what was typed during the show is thrown away before the
+// prompt reaches the screen, so only a key pressed at the prompt ends the
+// wait; one key does, and a key that sends several bytes (an arrow, F1)
+// leaves none for the shell. Input from elsewhere is read as it comes.
 void key_read() {
-  release_terminal();
+  park = 0;
+  if (wanted == as_found) {
+    release_terminal();
+    fflush(stdout);
+    getchar();
+    return;
+  }
+  wanted = one_key;
+  // From the background this stops the program till it is brought to the
+  // foreground, as the read itself would.
+  put_in_force(one_key, TCSAFLUSH);
   fflush(stdout);
-  getchar();
+  char key[32];
+  while (read(0, key, sizeof key) < 0 && errno == EINTR) {
+  }
+  release_terminal();
 }
 
 // No command interpreter stands behind the run here, so nothing is left

@@ -29,9 +29,34 @@ void pause_ms(int ms) {
   Sleep(static_cast<DWORD>(ms));
 }
 
+// A key a person presses, not one held with others (Shift, Ctrl, Alt).
+static bool pressed(const INPUT_RECORD &event) {
+  if (event.EventType != KEY_EVENT || !event.Event.KeyEvent.bKeyDown)
+    return false;
+  WORD key = event.Event.KeyEvent.wVirtualKeyCode;
+  return key != VK_SHIFT && key != VK_CONTROL && key != VK_MENU;
+}
+
+// On the console, what was typed during the show is thrown away before the
+// prompt shows, and one key pressed at it ends the wait, unechoed. Input
+// from elsewhere is read as it comes.
 void key_read() {
+  HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  DWORD mode;
+  if (!GetConsoleMode(input, &mode)) {
+    fflush(stdout);
+    getchar();
+    return;
+  }
+  SetConsoleMode(input, mode & ~(ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT));
+  FlushConsoleInputBuffer(input);
   fflush(stdout);
-  getchar();
+  INPUT_RECORD event;
+  DWORD count;
+  while (ReadConsoleInputA(input, &event, 1, &count) && !pressed(event)) {
+  }
+  FlushConsoleInputBuffer(input);
+  SetConsoleMode(input, mode);
 }
 
 void console_exit() { system("exit"); }

@@ -7,10 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 #include "harness.h"
 
@@ -51,16 +49,6 @@ std::string read_all(const std::string &at) {
   std::stringstream text;
   text << std::ifstream(at).rdbuf();
   return text.str();
-}
-
-// Waits, for a few seconds at most, until `done` holds.
-template <typename Done> bool eventually(Done done) {
-  for (int i = 0; i < 500; i++) {
-    if (done())
-      return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return false;
 }
 
 struct Player {
@@ -121,21 +109,53 @@ TEST(Music, FirstPlayerOnPathPlaysApartFromTheShow) {
   kill(player.pid, SIGKILL);
 }
 
-// Keys typed while the letter is written are not echoed over it, and the
-// terminal's modes are as before once the program has ended.
-TEST(Keys, TypedDuringTheShowLeaveTheLetterAlone) {
+// Keys typed while the letter is written are not echoed over it, and do
+// not end the wait at the prompt: only a key pressed there does, one key,
+// unechoed. Afterwards the terminal's modes are as before.
+void typed_during_the_show_then_x(bool own_session) {
   Launch launch;
+  launch.own_session = own_session;
   launch.hold_at = 300;
   bool echo_held = false;
   launch.while_held = [&](pid_t, int terminal) {
     echo_held = !echo_on(terminal);
-    ASSERT_EQ(write(terminal, "hello there", 11), 11);
+    type(terminal, "hello there\r");
+  };
+  launch.at_prompt = [](pid_t program, int terminal) {
+    EXPECT_TRUE(eventually([&] { return waiting_for_key(program); }));
+    EXPECT_EQ(queued(terminal), 0) << "typed ahead, still there to read";
+    ASSERT_EQ(write(terminal, "x", 1), 1);
   };
   ProgramRun run = run_baru(launch);
   EXPECT_TRUE(echo_held);
-  EXPECT_EQ(text(run.at_prompt), final_screen());
+  EXPECT_EQ(text(run.at_end), final_screen());
   ASSERT_TRUE(WIFEXITED(run.status));
   EXPECT_EQ(WEXITSTATUS(run.status), 0);
+  EXPECT_TRUE(run.modes_kept);
+  EXPECT_EQ(run.unread, 0);
+}
+
+TEST(Keys, TypedDuringTheShowLeaveTheLetterAlone) {
+  typed_during_the_show_then_x(false);
+}
+
+// Started by setsid: the terminal is not the program's to control, and
+// still its echo is held.
+TEST(Keys, WithoutAControllingTerminalToo) {
+  typed_during_the_show_then_x(true);
+}
+
+// An arrow sends three bytes; the shell gets none of them.
+TEST(Keys, AnArrowEndsTheWaitWhole) {
+  Launch launch;
+  launch.at_prompt = [](pid_t, int terminal) {
+    ASSERT_EQ(write(terminal, "\x1b[A", 3), 3);
+  };
+  ProgramRun run = run_baru(launch);
+  ASSERT_TRUE(WIFEXITED(run.status));
+  EXPECT_EQ(WEXITSTATUS(run.status), 0);
+  EXPECT_EQ(run.unread, 0);
+  EXPECT_EQ(text(run.at_end), final_screen());
   EXPECT_TRUE(run.modes_kept);
 }
 
@@ -171,6 +191,8 @@ TEST_P(Signal, EndsTheShowAndGivesTheModesBack) {
   ASSERT_TRUE(WIFSIGNALED(run.status)) << run.status;
   EXPECT_EQ(WTERMSIG(run.status), GetParam().sig);
   EXPECT_TRUE(run.modes_kept);
+  EXPECT_EQ(run.end_x, 0) << "the shell goes on inside the frame";
+  EXPECT_EQ(run.end_y, 24);
   Player player = logged_player(log);
   EXPECT_EQ(kill(player.pid, 0), 0) << "the player ended with the show";
   kill(player.pid, SIGKILL);

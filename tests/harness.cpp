@@ -7,13 +7,17 @@
 #include <pty.h>
 #include <signal.h>
 #include <stdio_ext.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
 #include <vterm.h>
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -184,6 +188,33 @@ bool echo_on(int terminal) {
   return tcgetattr(terminal, &modes) == 0 && (modes.c_lflag & ECHO);
 }
 
+// Asked on the program's side of the terminal, opened for the asking.
+int queued(int terminal) {
+  int side = open(ptsname(terminal), O_RDONLY | O_NOCTTY);
+  int count = -1;
+  if (side >= 0 && ioctl(side, FIONREAD, &count) != 0)
+    count = -1;
+  close(side);
+  return count;
+}
+
+void type(int terminal, const std::string &keys) {
+  ASSERT_EQ(write(terminal, keys.data(), keys.size()),
+            static_cast<ssize_t>(keys.size()));
+  ASSERT_TRUE(eventually([&] {
+    return queued(terminal) >= static_cast<int>(keys.size());
+  })) << "the terminal never passed on "
+      << keys;
+}
+
+bool waiting_for_key(pid_t pid) {
+  std::ifstream now("/proc/" + std::to_string(pid) + "/syscall");
+  long number = -1;
+  std::string descriptor;
+  now >> number >> descriptor;
+  return number == SYS_read && descriptor == "0x0";
+}
+
 namespace {
 
 bool prompt_shown(const Screen &screen) {
@@ -205,8 +236,14 @@ bool same_modes(const struct termios &a, const struct termios &b) {
                              int control) {
   if (!launch.dir.empty() && chdir(launch.dir.c_str()) != 0)
     _exit(126);
-  if (launch.input_at_end)
+  if (launch.input == Launch::at_end)
     dup2(open("/dev/null", O_RDONLY), 0);
+  int line[2];
+  if (launch.input == Launch::piped && pipe(line) == 0 &&
+      write(line[1], "\n", 1) == 1) {
+    dup2(line[0], 0);
+    close(line[1]);
+  }
   if (out >= 0)
     dup2(out, 1);
   dup2(log, 3);
@@ -230,19 +267,29 @@ bool same_modes(const struct termios &a, const struct termios &b) {
   // its end on. Only such a job can be stopped by Ctrl-Z.
   pid_t job = fork();
   if (job == 0) {
-    setpgid(0, 0);
-    signal(SIGTTOU, SIG_IGN);
-    tcsetpgrp(2, getpid());
-    signal(SIGTTOU, SIG_DFL);
+    if (launch.own_session) {
+      setsid();
+    } else {
+      setpgid(0, 0);
+      signal(SIGTTOU, SIG_IGN);
+      tcsetpgrp(2, getpid());
+      signal(SIGTTOU, SIG_DFL);
+    }
     if (launch.ignored)
       signal(launch.ignored, SIG_IGN);
     dprintf(4, "p%d\n", getpid());
     execv(BARU_PATH, argv.data());
     _exit(127);
   }
-  setpgid(job, job);
+  if (!launch.own_session)
+    setpgid(job, job);
   int status = 0;
   while (waitpid(job, &status, 0) < 0 && errno == EINTR) {
+  }
+  // Stays, as a shell would, until the test has seen what the program
+  // left in the terminal's input: leaving, it would hang the terminal up.
+  char go;
+  if (write(4, "e", 1) == 1 && read(4, &go, 1) < 0) {
   }
   if (WIFSIGNALED(status)) {
     signal(WTERMSIG(status), SIG_DFL);
@@ -261,18 +308,37 @@ std::vector<std::pair<int, std::size_t>> read_log(FILE *log) {
   return pauses;
 }
 
-// Reads what comes within wait_ms into the terminal: the bytes read, 0
-// when nothing came, -1 at the end.
-ssize_t show_some(int source, VTerm *vt, int wait_ms) {
-  struct pollfd ready = {source, POLLIN, 0};
-  if (poll(&ready, 1, wait_ms) <= 0)
-    return 0;
+// What the program writes, shown on the terminal as it comes. The clock
+// marks each hold in the stream, so a test knows when all that was
+// written before it has come through.
+struct Shown {
+  int source;
+  VTerm *vt;
+  std::string tail; // too short to hold a whole mark
+  int marks = 0;
+};
+
+const std::string hold_mark = "\x1b]777;held\x07"; // as the clock writes it
+
+// Reads what comes within wait_ms: false once the source has ended.
+bool show_some(Shown &shown, int wait_ms) {
+  struct pollfd ready = {shown.source, POLLIN, 0};
+  if (shown.source < 0 || poll(&ready, 1, wait_ms) <= 0)
+    return shown.source >= 0;
   char bytes[4096];
-  ssize_t n = read(source, bytes, sizeof bytes);
-  if (n <= 0)
-    return -1;
-  vterm_input_write(vt, bytes, static_cast<size_t>(n));
-  return n;
+  ssize_t n = read(shown.source, bytes, sizeof bytes);
+  if (n <= 0) {
+    shown.source = -1;
+    return false;
+  }
+  vterm_input_write(shown.vt, bytes, static_cast<size_t>(n));
+  std::string seen = shown.tail + std::string(bytes, static_cast<size_t>(n));
+  for (auto at = seen.find(hold_mark); at != std::string::npos;
+       at = seen.find(hold_mark, at + hold_mark.size()))
+    shown.marks++;
+  shown.tail =
+      seen.substr(seen.size() - std::min(seen.size(), hold_mark.size() - 1));
+  return true;
 }
 
 } // namespace
@@ -301,27 +367,29 @@ ProgramRun run_baru(const Launch &launch) {
   struct termios before, after;
   tcgetattr(master, &before);
   Term vt = terminal(launch.rows);
-  int source = launch.output == Launch::terminal ? master
-               : launch.output == Launch::pipe   ? pipe_ends[0]
-                                                 : -1;
+  Shown shown{launch.output == Launch::terminal ? master
+              : launch.output == Launch::pipe   ? pipe_ends[0]
+                                                : -1,
+              vt.get(), "", 0};
   bool ended = false;
   pid_t program = 0;
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   while (std::chrono::steady_clock::now() < deadline) {
-    if (source >= 0 && show_some(source, vt.get(), 20) < 0)
-      source = -1;
+    show_some(shown, 20);
     if (!ended && waitpid(child, &run.status, WNOHANG) > 0)
       ended = true;
-    if (ended && source < 0)
+    if (ended && shown.source < 0)
       break;
     if (run.at_prompt.empty() && prompt_shown(screen_of(vt.get()))) {
       run.at_prompt = screen_of(vt.get());
-      if (!launch.input_at_end && write(master, "\r", 1) != 1)
+      if (launch.input == Launch::keyboard && launch.at_prompt)
+        launch.at_prompt(program, master);
+      else if (launch.input == Launch::keyboard && write(master, "\r", 1) != 1)
         break;
     }
-    struct pollfd hold = {control[0], POLLIN, 0};
+    struct pollfd said_something = {control[0], POLLIN, 0};
     char said;
-    if (poll(&hold, 1, source < 0 ? 20 : 0) <= 0 ||
+    if (poll(&said_something, 1, shown.source < 0 ? 20 : 0) <= 0 ||
         read(control[0], &said, 1) != 1)
       continue;
     if (said == 'p') { // the program's own pid, as "p<pid>\n"
@@ -329,23 +397,17 @@ ProgramRun run_baru(const Launch &launch) {
         program = program * 10 + (said - '0');
       continue;
     }
-    // Held: once the terminal has been quiet for 100 ms, all that was
-    // written before the pause is on it.
-    for (int idle = 0; source >= 0 && idle < 5;) {
-      ssize_t n = show_some(source, vt.get(), 20);
-      idle = n == 0 ? idle + 1 : 0;
-      source = n < 0 ? -1 : source;
+    if (said == 'e') { // the program has ended; its parent waits
+      run.unread = queued(master);
+    } else { // held at a pause, once all written before it has come
+      while (shown.marks == 0 && show_some(shown, 100) &&
+             std::chrono::steady_clock::now() < deadline) {
+      }
+      run.at_hold = screen_of(vt.get());
+      if (launch.while_held)
+        launch.while_held(program, master);
     }
-    run.at_hold = screen_of(vt.get());
-    if (launch.while_held)
-      launch.while_held(program, master);
     send(control[0], "g", 1, MSG_NOSIGNAL);
-  }
-  if (!ended) {
-    if (program > 0)
-      kill(-program, SIGKILL);
-    kill(child, SIGKILL);
-    waitpid(child, &run.status, 0);
   }
   if (launch.output == Launch::file) {
     rewind(file);
@@ -355,6 +417,9 @@ ProgramRun run_baru(const Launch &launch) {
       vterm_input_write(vt.get(), bytes, n);
   }
   run.at_end = screen_of(vt.get());
+  VTermPos at = cursor_of(vt.get());
+  run.end_x = at.col;
+  run.end_y = at.row;
   run.modes_kept = tcgetattr(master, &after) == 0 && same_modes(before, after);
   close(master);
   close(control[0]);

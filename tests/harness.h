@@ -5,9 +5,11 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 // The screen as text: one string a row, trailing blanks trimmed.
@@ -33,8 +35,10 @@ Capture capture(const std::function<void()> &body);
 // How the built program is started on its pseudo-terminal.
 struct Launch {
   std::vector<std::string> args;
-  bool input_at_end = false; // stdin is /dev/null instead of the terminal
+  // stdin: the terminal, /dev/null, or a pipe holding one line break
+  enum { keyboard, at_end, piped } input = keyboard;
   enum { terminal, pipe, file, nowhere } output = terminal;
+  bool own_session = false; // started by setsid: no controlling terminal
   int rows = 25;
   std::string dir;  // working directory, when not this one
   std::string path; // PATH, when not inherited
@@ -42,20 +46,24 @@ struct Launch {
   int hold_at = -1; // the program is held at this pause (from 0) ...
   // ... while this runs, given the program and the terminal's master side
   std::function<void(pid_t, int)> while_held;
+  // Answers the prompt, given the same; Enter when not set. Only a program
+  // reading the keyboard is answered.
+  std::function<void(pid_t, int)> at_prompt;
 };
 
 struct ProgramRun {
-  Screen at_hold;          // the screen at pause hold_at
-  Screen at_prompt;        // the screen when the prompt had appeared
-  Screen at_end;           // the screen when the program had ended
-  std::vector<int> ms;     // every pause, in order
-  std::size_t held = 0;    // bytes left in a buffer at a pause, over all
-  int status = -1;         // as waitpid reports it
-  bool modes_kept = false; // the terminal's modes at the end as at start
+  Screen at_hold;             // the screen at pause hold_at
+  Screen at_prompt;           // the screen when the prompt had appeared
+  Screen at_end;              // the screen when the program had ended
+  int end_x = -1, end_y = -1; // the cursor then
+  int unread = -1;            // bytes left in the terminal's input for a shell
+  std::vector<int> ms;        // every pause, in order
+  std::size_t held = 0;       // bytes left in a buffer at a pause, over all
+  int status = -1;            // as waitpid reports it
+  bool modes_kept = false;    // the terminal's modes at the end as at start
 };
 
-// Runs the built program with every pause instant; answers the prompt
-// with Enter unless input is at its end.
+// Runs the built program with every pause instant.
 ProgramRun run_baru(const Launch &launch = {});
 
 // Helpers for building and reading screens.
@@ -65,8 +73,22 @@ void put(Screen &screen, int x, int y, const std::string &line);
 std::string text(const Screen &screen);
 std::string final_screen(); // as text: the screen when the prompt appears
 bool echo_on(int terminal);
-bool stopped(pid_t pid); // stopped by a signal, as /proc tells
+int queued(int terminal); // bytes the program may read, whole lines only
+                          // while the terminal reads lines
+void type(int terminal, const std::string &keys); // waits till queued
+bool waiting_for_key(pid_t pid); // blocked reading its standard input
+bool stopped(pid_t pid);         // stopped by a signal, as /proc tells
 pid_t session_of(pid_t pid);
 int total_ms(const std::vector<int> &ms);
+
+// Waits, for a few seconds at most, until `done` holds.
+template <typename Done> bool eventually(Done done) {
+  for (int i = 0; i < 500; i++) {
+    if (done())
+      return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
+}
 
 #endif

@@ -22,7 +22,7 @@ wineboot -i >/dev/null 2>&1
 cd "$work"
 start=$(date +%s)
 tmux -L "$socket" new-session -d -x 80 -y 25 \
-  "wine '$exe'; echo \$? > '$work/status'"
+  "wine '$exe'; echo \$? > '$work/status'; sleep 600"
 
 # The whole show takes about four minutes; wait for the prompt, no longer
 # than ten.
@@ -35,13 +35,14 @@ until tmux -L "$socket" capture-pane -p | grep -q 'press any key to exit'; do
   sleep 1
 done
 echo "prompt after $(($(date +%s) - start)) s"
-# Read before Enter: the echoed line break scrolls the pane.
-tmux -L "$socket" capture-pane -p >"$work/screen"
-tmux -L "$socket" send-keys Enter
+# Any key ends it, not only Enter, and it is not echoed: the screen after
+# it is the prompt's (the pane's shell sleeps on, writing nothing).
+tmux -L "$socket" send-keys x
 for _ in $(seq 30); do
   [ -s "$work/status" ] && break
   sleep 1
 done
+tmux -L "$socket" capture-pane -p >"$work/screen"
 
 compared() {
   head -n 23 "$1" | cut -c 1-70 | sed 's/ *$//'
