@@ -4,18 +4,119 @@
 // holds by itself. stdout gathers everything written between two pauses
 // and hands it to the terminal in one write when the next pause starts,
 // and before the final read.
-#include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/platform.h"
+
+/* ------------------------------- Picture ------------------------------- */
+
+// The Windows console keeps its screen whatever happens to its window; a
+// terminal loses cells when it is shrunk, and the shell writes over the
+// show while Ctrl-Z holds it. So the cells the show has written and the
+// cursor are kept here, read off its own output, and the whole screen is
+// written anew after a resize or a return from Ctrl-Z, at the next pause.
+
+static char picture[25][80];
+static int picture_x, picture_y;
+static bool pictured = false; // stdout is a terminal, followed here
+static volatile sig_atomic_t redraw = 0;
+
+// Follows what the show writes: characters, CUP and ED 2; a zero byte, as
+// on a terminal, shows nothing and leaves the cursor.
+static void follow(const char *bytes, size_t n) {
+  static int state = 0; // 0: characters, 1: after ESC, 2: in CSI
+  static int param[2], count;
+  for (size_t i = 0; i < n; i++) {
+    char c = bytes[i];
+    if (state == 1) {
+      state = c == '[' ? 2 : 0;
+      param[0] = param[1] = count = 0;
+    } else if (state == 2 && c >= '0' && c <= '9') {
+      param[count] = param[count] * 10 + (c - '0');
+    } else if (state == 2 && c == ';') {
+      count = 1;
+    } else if (state == 2) {
+      state = 0;
+      if (c == 'H') {
+        picture_y = param[0] > 0 ? param[0] - 1 : 0;
+        picture_x = param[1] > 0 ? param[1] - 1 : 0;
+      } else if (c == 'J' && param[0] == 2) {
+        memset(picture, ' ', sizeof picture);
+      }
+    } else if (c == '\x1b') {
+      state = 1;
+    } else if (c != '\0') {
+      if (picture_y < 25 && picture_x < 80)
+        picture[picture_y][picture_x] = c;
+      picture_x++;
+    }
+  }
+}
+
+// stdout's own write: every byte is followed, then written whole.
+static ssize_t show(const char *bytes, size_t n) {
+  follow(bytes, n);
+  for (size_t done = 0; done < n;) {
+    ssize_t written = write(1, bytes + done, n - done);
+    if (written < 0 && errno != EINTR)
+      return -1;
+    done += written > 0 ? static_cast<size_t>(written) : 0;
+  }
+  return static_cast<ssize_t>(n);
+}
+
+#if defined(__APPLE__) || defined(__FreeBSD__) || defined(__NetBSD__) ||       \
+    defined(__OpenBSD__) || defined(__DragonFly__)
+static int show_some(void *, const char *bytes, int n) {
+  return static_cast<int>(show(bytes, static_cast<size_t>(n)));
+}
+static FILE *followed() {
+  return funopen(nullptr, nullptr, show_some, nullptr, nullptr);
+}
+#else
+static ssize_t show_some(void *, const char *bytes, size_t n) {
+  return show(bytes, n);
+}
+static FILE *followed() {
+  cookie_io_functions_t io = {};
+  io.write = show_some;
+  return fopencookie(nullptr, "w", io);
+}
+#endif
+
+static void follow_stdout() {
+  FILE *stream = isatty(1) ? followed() : nullptr;
+  if (stream) {
+    memset(picture, ' ', sizeof picture);
+    stdout = stream;
+    pictured = true;
+  }
+}
+
+// In one write: erase, every row that holds something, the cursor back.
+static void draw_picture_if_asked() {
+  if (!redraw)
+    return;
+  redraw = 0;
+  printf("\x1b[2J"); // ED 2: erase the whole display
+  for (int row = 0; row < 25; row++) {
+    int end = 80;
+    while (end > 0 && picture[row][end - 1] == ' ')
+      end--;
+    if (end > 0) // CUP to the row's start, then its cells
+      printf("\x1b[%d;1H%.*s", row + 1, end, picture[row]);
+  }
+  printf("\x1b[%d;%dH", picture_y + 1, picture_x + 1); // CUP: the cursor
+  fflush(stdout);
+}
 
 /* --------------------------- Terminal modes ---------------------------- */
 
@@ -80,18 +181,22 @@ static const int leaving[] = {SIGINT,  SIGTERM, SIGHUP,
                               SIGQUIT, SIGPIPE, SIGTSTP};
 
 // Gives the modes back, then lets the signal do what it always does: the
-// process ends, or stops, as if nothing had been caught. Ended mid-show,
-// it leaves the cursor at the start of the prompt line, so the shell
-// goes on below the frame rather than inside it.
+// process ends, or stops, as if nothing had been caught. Ended or stopped
+// mid-show, it leaves the cursor at the start of the prompt line, so the
+// shell goes on below the frame rather than inside it. A resize, or going
+// on after Ctrl-Z, asks for the screen to be drawn anew.
 static void on_signal(int sig) {
   int saved = errno;
-  if (sig == SIGCONT) {
+  if (sig == SIGWINCH) {
+    redraw = 1;
+  } else if (sig == SIGCONT) {
     if (wanted != as_found && !in_background())
       put_in_force(wanted, TCSANOW);
     catch_unless_ignored(SIGTSTP);
+    redraw = pictured;
   } else {
     give_modes_back();
-    if (park && sig != SIGTSTP) {
+    if (park) {
       static const char below[] = "\x1b[25;1H"; // CUP: row 24, column 0
       ssize_t ignored = write(1, below, sizeof below - 1);
       (void)ignored;
@@ -103,14 +208,17 @@ static void on_signal(int sig) {
 }
 
 // Signals are caught when either side is a terminal: the keyboard's modes
-// to give back, or the screen's cursor to park.
+// to give back, or the screen to keep.
 static void hold_terminal() {
   bool keyboard = isatty(0) && tcgetattr(0, &modes[as_found]) == 0;
-  park = isatty(1);
-  if (!keyboard && !park)
+  park = pictured;
+  if (!keyboard && !pictured)
     return;
   for (int sig : leaving)
     catch_unless_ignored(sig);
+  catch_unless_ignored(SIGCONT);
+  if (pictured)
+    catch_unless_ignored(SIGWINCH);
   if (!keyboard)
     return;
   modes[quiet] = modes[one_key] = modes[as_found];
@@ -118,7 +226,6 @@ static void hold_terminal() {
   modes[one_key].c_lflag &= ~(ICANON | ECHO | ECHONL);
   modes[one_key].c_cc[VMIN] = 1;
   modes[one_key].c_cc[VTIME] = 0;
-  catch_unless_ignored(SIGCONT);
   wanted = quiet;
   if (!in_background())
     put_in_force(quiet, TCSANOW);
@@ -129,6 +236,7 @@ static void release_terminal() {
   if (held != as_found)
     put_in_force(as_found, TCSAFLUSH); // and drop what the key left behind
   uncatch(SIGCONT);
+  uncatch(SIGWINCH);
   for (int sig : leaving)
     uncatch(sig);
 }
@@ -139,6 +247,7 @@ static void release_terminal() {
 static char gathered[16384];
 
 void console_clear() {
+  follow_stdout();
   setvbuf(stdout, gathered, _IOFBF, sizeof gathered);
   hold_terminal();
   printf("\x1b[2J"); // ED 2: erase the whole display
@@ -151,12 +260,14 @@ void cursor_place(int x, int y) {
 
 /* ------------------------------- Pauses -------------------------------- */
 
+// A handled signal cuts the sleep short: the screen is drawn anew if a
+// resize or Ctrl-Z asked for it, and what is left of the pause slept out.
 void pause_ms(int ms) {
   fflush(stdout);
   struct timespec left = {ms / 1000, ms % 1000 * 1000000L};
-  // A handled signal cuts the sleep short: sleep out what is left.
-  while (nanosleep(&left, &left) == -1 && errno == EINTR) {
-  }
+  do
+    draw_picture_if_asked();
+  while (nanosleep(&left, &left) == -1 && errno == EINTR);
 }
 
 /* -------------------------------- Input -------------------------------- */
@@ -178,6 +289,10 @@ void key_read() {
   // foreground, as the read itself would.
   put_in_force(one_key, TCSAFLUSH);
   fflush(stdout);
+  // poll, unlike read, comes back after every handled signal.
+  struct pollfd key_ready = {0, POLLIN, 0};
+  while (poll(&key_ready, 1, -1) < 0 && errno == EINTR)
+    draw_picture_if_asked();
   char key[32];
   while (read(0, key, sizeof key) < 0 && errno == EINTR) {
   }
@@ -187,53 +302,3 @@ void key_read() {
 // No command interpreter stands behind the run here, so nothing is left
 // for "exit" to do.
 void console_exit() {}
-
-/* -------------------------------- Music -------------------------------- */
-
-// The first of these found on PATH plays the file; the desktop's opener is
-// the last resort.
-static const char *const players[][7] = {
-    {"mpg123", "-q", "athousandyears.mp3", nullptr},
-    {"ffplay", "-nodisp", "-autoexit", "-loglevel", "quiet",
-     "athousandyears.mp3", nullptr},
-    {"mpv", "--no-video", "--really-quiet", "athousandyears.mp3", nullptr},
-    {"cvlc", "--play-and-exit", "athousandyears.mp3", nullptr},
-#ifdef __APPLE__
-    {"afplay", "athousandyears.mp3", nullptr},
-    {"open", "athousandyears.mp3", nullptr},
-#else
-    {"xdg-open", "athousandyears.mp3", nullptr},
-#endif
-};
-
-static bool music_file_present() {
-  struct stat file;
-  return stat("athousandyears.mp3", &file) == 0 && S_ISREG(file.st_mode) &&
-         access("athousandyears.mp3", R_OK) == 0;
-}
-
-// The player runs in a session of its own, with the terminal out of its
-// reach, so it neither reads the keyboard nor writes on the show, and
-// plays on when the show ends. A go-between process that leaves at once
-// makes it nobody's child: the show never waits for it.
-void music_start() {
-  if (!music_file_present())
-    return;
-  pid_t go_between = fork();
-  if (go_between > 0)
-    waitpid(go_between, nullptr, 0);
-  if (go_between != 0)
-    return;
-  setsid();
-  if (fork() != 0)
-    _exit(0);
-  int nowhere = open("/dev/null", O_RDWR);
-  dup2(nowhere, 0);
-  dup2(nowhere, 1);
-  dup2(nowhere, 2);
-  for (const auto &player : players) {
-    // execvp comes back only when this player is not on PATH.
-    execvp(player[0], const_cast<char *const *>(player));
-  }
-  _exit(127);
-}

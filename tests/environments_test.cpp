@@ -88,7 +88,7 @@ TEST(Music, FirstPlayerOnPathPlaysApartFromTheShow) {
   launch.dir = dir.path;
   launch.path = bin.path;
   pid_t session = 0;
-  launch.hold_at = 0; // till the player has made its noise
+  launch.hold_at = {0}; // till the player has made its noise
   launch.while_held = [&](pid_t program, int) {
     session = session_of(program);
     EXPECT_TRUE(eventually([&] { return !read_all(log).empty(); }));
@@ -115,7 +115,7 @@ TEST(Music, FirstPlayerOnPathPlaysApartFromTheShow) {
 void typed_during_the_show_then_x(bool own_session) {
   Launch launch;
   launch.own_session = own_session;
-  launch.hold_at = 300;
+  launch.hold_at = {300};
   bool echo_held = false;
   launch.while_held = [&](pid_t, int terminal) {
     echo_held = !echo_on(terminal);
@@ -179,7 +179,7 @@ TEST_P(Signal, EndsTheShowAndGivesTheModesBack) {
   Launch launch;
   launch.dir = dir.path;
   launch.path = bin.path;
-  launch.hold_at = 300;
+  launch.hold_at = {300};
   launch.while_held = [&](pid_t program, int terminal) {
     EXPECT_TRUE(eventually([&] { return !read_all(log).empty(); }));
     if (GetParam().typed)
@@ -212,7 +212,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Signal, IgnoredAtStartStaysIgnored) {
   Launch launch;
   launch.ignored = SIGHUP;
-  launch.hold_at = 300;
+  launch.hold_at = {300};
   launch.while_held = [](pid_t program, int) { kill(program, SIGHUP); };
   ProgramRun run = run_baru(launch);
   ASSERT_TRUE(WIFEXITED(run.status)) << run.status;
@@ -220,24 +220,56 @@ TEST(Signal, IgnoredAtStartStaysIgnored) {
   EXPECT_TRUE(run.modes_kept);
 }
 
-// Ctrl-Z gives the modes back while the program stands stopped; going on
-// holds echo off again, and the show ends as usual.
-TEST(Signal, CtrlZStopsWithTheModesBack) {
+// The screen as it stands at pause 301 of a run left alone.
+Screen left_alone_at_301() {
   Launch launch;
-  launch.hold_at = 300;
-  bool was_stopped = false, echo_while_stopped = false, held_again = false;
+  launch.hold_at = {301};
+  return run_baru(launch).at_hold;
+}
+
+// Whatever is done to the terminal at pause 300, the screen stands again
+// by the next pause, and the rest of the show is as ever.
+ProgramRun disturbed_at_300(std::function<void(pid_t, int)> disturb) {
+  Launch launch;
+  launch.hold_at = {300, 301};
+  bool first = true;
   launch.while_held = [&](pid_t program, int terminal) {
+    if (first)
+      disturb(program, terminal);
+    first = false;
+  };
+  ProgramRun run = run_baru(launch);
+  EXPECT_EQ(text(run.at_hold), text(left_alone_at_301()));
+  EXPECT_EQ(text(run.at_end), final_screen());
+  EXPECT_EQ(total_ms(run.ms), 223020);
+  EXPECT_EQ(run.ms.size(), 1000u);
+  EXPECT_EQ(run.held, 0u);
+  return run;
+}
+
+TEST(Screen, StandsAgainAfterTheWindowShrinksAndGrows) {
+  disturbed_at_300([](pid_t, int terminal) {
+    resize(terminal, 20, 60);
+    resize(terminal, 25, 80);
+  });
+}
+
+// Ctrl-Z gives the modes back while the program stands stopped and leaves
+// the shell below the frame; going on holds echo off again and draws the
+// screen anew over what the shell wrote meanwhile.
+TEST(Signal, CtrlZStopsWithTheModesBack) {
+  bool was_stopped = false, echo_while_stopped = false, held_again = false;
+  ProgramRun run = disturbed_at_300([&](pid_t program, int terminal) {
     ASSERT_EQ(write(terminal, "\x1a", 1), 1);
     was_stopped = eventually([&] { return stopped(program); });
     echo_while_stopped = echo_on(terminal);
+    write_over(terminal, "\n[1]+  Stopped   baru\n$ fg\nbaru\n");
     kill(program, SIGCONT);
     held_again = eventually([&] { return !echo_on(terminal); });
-  };
-  ProgramRun run = run_baru(launch);
+  });
   EXPECT_TRUE(was_stopped);
   EXPECT_TRUE(echo_while_stopped);
   EXPECT_TRUE(held_again);
-  EXPECT_EQ(text(run.at_prompt), final_screen());
   ASSERT_TRUE(WIFEXITED(run.status)) << run.status;
   EXPECT_EQ(WEXITSTATUS(run.status), 0);
   EXPECT_TRUE(run.modes_kept);

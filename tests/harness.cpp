@@ -207,12 +207,33 @@ void type(int terminal, const std::string &keys) {
       << keys;
 }
 
+namespace {
+VTerm *shown_now = nullptr; // the screen of the run in progress
+}
+
+void resize(int terminal, int rows, int cols) {
+  struct winsize size = {static_cast<unsigned short>(rows),
+                         static_cast<unsigned short>(cols), 0, 0};
+  ASSERT_EQ(ioctl(terminal, TIOCSWINSZ, &size), 0);
+  vterm_set_size(shown_now, rows, cols);
+}
+
+void write_over(int terminal, const std::string &bytes) {
+  int side = open(ptsname(terminal), O_WRONLY | O_NOCTTY);
+  ASSERT_EQ(write(side, bytes.data(), bytes.size()),
+            static_cast<ssize_t>(bytes.size()));
+  close(side);
+}
+
+// Blocked reading its standard input, or polling: the program polls only
+// for the final key.
 bool waiting_for_key(pid_t pid) {
   std::ifstream now("/proc/" + std::to_string(pid) + "/syscall");
   long number = -1;
   std::string descriptor;
   now >> number >> descriptor;
-  return number == SYS_read && descriptor == "0x0";
+  return (number == SYS_read && descriptor == "0x0") || number == SYS_poll ||
+         number == SYS_ppoll;
 }
 
 namespace {
@@ -255,8 +276,10 @@ bool same_modes(const struct termios &a, const struct termios &b) {
   setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
   if (!launch.path.empty())
     setenv("PATH", launch.path.c_str(), 1);
-  if (launch.hold_at >= 0)
-    setenv("FAST_CLOCK_HOLD_AT", std::to_string(launch.hold_at).c_str(), 1);
+  std::string holds;
+  for (int at : launch.hold_at)
+    holds += std::to_string(at) + ",";
+  setenv("FAST_CLOCK_HOLD_AT", holds.c_str(), 1);
   std::vector<char *> argv{const_cast<char *>(BARU_PATH)};
   for (const auto &arg : launch.args)
     argv.push_back(const_cast<char *>(arg.c_str()));
@@ -367,12 +390,14 @@ ProgramRun run_baru(const Launch &launch) {
   struct termios before, after;
   tcgetattr(master, &before);
   Term vt = terminal(launch.rows);
+  shown_now = vt.get();
   Shown shown{launch.output == Launch::terminal ? master
               : launch.output == Launch::pipe   ? pipe_ends[0]
                                                 : -1,
               vt.get(), "", 0};
   bool ended = false;
   pid_t program = 0;
+  int holds = 0;
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   while (std::chrono::steady_clock::now() < deadline) {
     show_some(shown, 20);
@@ -400,7 +425,8 @@ ProgramRun run_baru(const Launch &launch) {
     if (said == 'e') { // the program has ended; its parent waits
       run.unread = queued(master);
     } else { // held at a pause, once all written before it has come
-      while (shown.marks == 0 && show_some(shown, 100) &&
+      holds++;
+      while (shown.marks < holds && show_some(shown, 100) &&
              std::chrono::steady_clock::now() < deadline) {
       }
       run.at_hold = screen_of(vt.get());

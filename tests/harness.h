@@ -40,10 +40,10 @@ struct Launch {
   enum { terminal, pipe, file, nowhere } output = terminal;
   bool own_session = false; // started by setsid: no controlling terminal
   int rows = 25;
-  std::string dir;  // working directory, when not this one
-  std::string path; // PATH, when not inherited
-  int ignored = 0;  // a signal the program is started with ignored
-  int hold_at = -1; // the program is held at this pause (from 0) ...
+  std::string dir;          // working directory, when not this one
+  std::string path;         // PATH, when not inherited
+  int ignored = 0;          // a signal the program is started with ignored
+  std::vector<int> hold_at; // the program is held at these pauses (from 0)
   // ... while this runs, given the program and the terminal's master side
   std::function<void(pid_t, int)> while_held;
   // Answers the prompt, given the same; Enter when not set. Only a program
@@ -52,7 +52,7 @@ struct Launch {
 };
 
 struct ProgramRun {
-  Screen at_hold;             // the screen at pause hold_at
+  Screen at_hold;             // the screen at the last pause held
   Screen at_prompt;           // the screen when the prompt had appeared
   Screen at_end;              // the screen when the program had ended
   int end_x = -1, end_y = -1; // the cursor then
@@ -76,8 +76,12 @@ bool echo_on(int terminal);
 int queued(int terminal); // bytes the program may read, whole lines only
                           // while the terminal reads lines
 void type(int terminal, const std::string &keys); // waits till queued
-bool waiting_for_key(pid_t pid); // blocked reading its standard input
-bool stopped(pid_t pid);         // stopped by a signal, as /proc tells
+bool waiting_for_key(pid_t pid);                  // blocked till a key comes
+// The window resized, as the program and the test's screen see it.
+void resize(int terminal, int rows, int cols);
+// Written on the terminal by something else: a shell, say.
+void write_over(int terminal, const std::string &bytes);
+bool stopped(pid_t pid); // stopped by a signal, as /proc tells
 pid_t session_of(pid_t pid);
 int total_ms(const std::vector<int> &ms);
 

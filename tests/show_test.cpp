@@ -91,7 +91,7 @@ TEST(Show, EveryPageBeforeItsTurn) {
   ASSERT_EQ(turns.size(), 7u);
   for (int number = 1; number <= 7; number++) {
     Launch launch;
-    launch.hold_at = turns[number - 1];
+    launch.hold_at = {turns[number - 1]};
     EXPECT_EQ(text(run_baru(launch).at_hold), text(page(number))) << number;
   }
 }
@@ -100,7 +100,7 @@ TEST(Show, FirstTurnKeepsOnlyTheHeader) {
   std::vector<int> turns;
   show_pauses(turns);
   Launch launch;
-  launch.hold_at = turns[0] + 3; // the first pause of page 2's first line
+  launch.hold_at = {turns[0] + 3}; // the first pause of page 2's first line
   EXPECT_EQ(text(run_baru(launch).at_hold), text(page(0)));
 }
 
