@@ -4,7 +4,9 @@
 //
 // Characters go through the runtime's stdout while the cursor is placed on
 // the console directly, so stdout is emptied before every placement, pause
-// and read.
+// and read. Left to itself the runtime writes to the console a character
+// at a time, each a round trip; with a buffer of our own, each run between
+// two placements or pauses goes out in one write.
 #include <windows.h>
 
 #include <cstdio>
@@ -12,7 +14,13 @@
 
 #include "platform/platform.h"
 
-void console_clear() { system("cls"); }
+// Larger than anything the show writes between two placements.
+static char gathered[4096];
+
+void console_clear() {
+  setvbuf(stdout, gathered, _IOFBF, sizeof gathered);
+  system("cls");
+}
 
 // The interpreter returns as soon as the player is started.
 void music_start() { system("athousandyears.mp3"); }
