@@ -5,7 +5,11 @@
 
 /* ------------------------------ Terminal ------------------------------- */
 
-const terminal = new Terminal({ cols: 80, rows: 25, scrollback: 0 });
+// The terminal never takes focus (a phone would raise its keyboard), so its
+// cursor is drawn as a focused console draws it.
+const terminal = new Terminal({
+  cols: 80, rows: 25, scrollback: 0, cursorInactiveStyle: 'block',
+});
 terminal.open(document.getElementById('terminal'));
 
 // The largest font at which all 80x25 cells fit the window: the frame and
@@ -52,6 +56,9 @@ var Module = {
       terminal.write('', () => { answer = resolve; }));
   },
   onRuntimeInitialized() {
+    // xterm.js draws no cursor until it has had focus or a screen switch;
+    // DECRST 47 switches to the main screen, where it already is.
+    terminal.write('\x1b[?47l');
     terminal.write('\x1b[12;18H' + // CUP: row 12, column 18
       'Click, tap or press a key to open the letter.');
     document.body.dataset.show = 'ready';
