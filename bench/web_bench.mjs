@@ -44,5 +44,6 @@ const over = seconds - pauses;
 const percent = 100 * over / pauses;
 console.log(`click to prompt (s)  ${seconds.toFixed(3)}`);
 console.log(`pauses (s)           ${pauses.toFixed(3)}`);
-console.log(`over (s)             ${over.toFixed(3)}  (${percent.toFixed(2)} %, ` +
-  `${percent <= 1 ? 'ok' : 'OVER'}: at most 1 %)`);
+const verdict = percent <= 1 ? 'ok' : 'OVER';
+console.log(`over (s)             ${over.toFixed(3)}  ` +
+  `(${percent.toFixed(2)} %, ${verdict}: at most 1 %)`);

@@ -73,6 +73,9 @@ async function openPage(t, music, options) {
   page.errors = [];
   page.on('pageerror', (error) => page.errors.push(error));
   page.on('dialog', (dialog) => page.errors.push(dialog.message()));
+  page.asked = [];
+  page.on('request', (request) =>
+    page.asked.push(new URL(request.url()).pathname));
   await page.clock.install();
   await page.goto(url);
   await page.locator('body[data-show="ready"]').waitFor();
@@ -122,13 +125,12 @@ after(() => browser.close());
 
 test('a key opens the letter with its music; every page before its turn; ' +
      'only a key pressed at the prompt ends the show', async (t) => {
-  const page = await openPage(t, tone(), { viewport: { width: 1024, height: 640 } });
-  const asked = [];
-  page.on('request', (request) => asked.push(new URL(request.url()).pathname));
+  const page = await openPage(t, tone(),
+    { viewport: { width: 1024, height: 640 } });
 
   await page.clock.runFor(0);
   assert.match(await screenOf(page), /press a key to open the letter/);
-  assert.ok(!asked.includes('/athousandyears.mp3'), 'music before the key');
+  assert.ok(!page.asked.includes('/athousandyears.mp3'), 'music before a key');
 
   await page.keyboard.press('Enter');
   assert.equal(await musicState(page), 'playing');

@@ -69,14 +69,14 @@ var Module = {
 
 // The browser lets sound play from a click, a tap's release or a key; the
 // show starts in that same moment.
-function open() {
+function openLetter() {
   if (document.body.dataset.show !== 'ready')
     return;
   document.body.dataset.show = 'running';
   Module.callMain([]);
 }
 
-function end() {
+function endShow() {
   if (!answer)
     return;
   document.body.dataset.show = 'over';
@@ -92,8 +92,8 @@ const modifiers = ['Shift', 'Control', 'Alt', 'AltGraph', 'Meta', 'CapsLock',
 addEventListener('keydown', (event) => {
   if (event.repeat || modifiers.includes(event.key))
     return;
-  open();
-  end();
+  openLetter();
+  endShow();
 });
-addEventListener('click', open);
-addEventListener('pointerdown', end);
+addEventListener('click', openLetter);
+addEventListener('pointerdown', endShow);
