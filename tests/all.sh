@@ -26,3 +26,6 @@ cmake -S . -B build-sanitize -DBARU_TESTS=ON -DBARU_SANITIZE=ON \
   -DCMAKE_BUILD_TYPE=Debug
 cmake --build build-sanitize -j "$jobs"
 ctest --test-dir build-sanitize --output-on-failure -j "$jobs" -LE wine
+
+# The web build in Debian's chromium.
+bash tests/web_show.sh

@@ -1,0 +1,35 @@
+# The web build (emcmake cmake): the show as baru.js and baru.wasm, with
+# the page and xterm.js, in build-web/site/, a folder that any static web
+# server serves as it is.
+set(site ${CMAKE_BINARY_DIR}/site)
+set(page ${PROJECT_SOURCE_DIR}/web)
+
+set_target_properties(baru PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${site})
+# Asyncify keeps pauses and the final read blocking calls; the file system
+# lets the page take stdout byte by byte; the page starts main itself, on
+# the reader's gesture.
+target_link_options(
+  baru PRIVATE -sASYNCIFY -sFORCE_FILESYSTEM -sENVIRONMENT=web
+  -sEXPORTED_RUNTIME_METHODS=callMain)
+# Debian's emcc runs its JavaScript tools with the machine's Node.js, which
+# finds Debian's acorn only through NODE_PATH.
+set_property(TARGET baru PROPERTY CXX_LINKER_LAUNCHER
+  ${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs)
+
+configure_file(${page}/index.html ${site}/index.html COPYONLY)
+configure_file(${page}/letter.js ${site}/letter.js COPYONLY)
+
+# xterm.js as package-lock.json pins it, installed in the build folder.
+set(npm ${CMAKE_BINARY_DIR}/npm)
+set(xterm ${npm}/node_modules/@xterm/xterm)
+file(MAKE_DIRECTORY ${npm})
+add_custom_command(
+  OUTPUT ${site}/xterm.js ${site}/xterm.css
+  COMMAND ${CMAKE_COMMAND} -E copy ${page}/package.json
+          ${page}/package-lock.json ${npm}
+  COMMAND npm ci --omit=dev --no-audit --no-fund --loglevel=error
+  COMMAND ${CMAKE_COMMAND} -E copy ${xterm}/lib/xterm.js ${site}
+  COMMAND ${CMAKE_COMMAND} -E copy ${xterm}/css/xterm.css ${site}
+  WORKING_DIRECTORY ${npm}
+  DEPENDS ${page}/package.json ${page}/package-lock.json)
+add_custom_target(xterm ALL DEPENDS ${site}/xterm.js ${site}/xterm.css)
