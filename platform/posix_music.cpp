@@ -9,19 +9,21 @@
 
 /* -------------------------------- Music -------------------------------- */
 
-// The first of these found on PATH plays the file; the desktop's opener is
-// the last resort.
-static const char *const players[][7] = {
-    {"mpg123", "-q", "athousandyears.mp3", nullptr},
+// The first of these found on PATH plays the file. Each is asked for real
+// sound outputs only, or ends by itself when it has none, so that where no
+// sound works (a server, a container, an ssh session) it ends at once
+// instead of playing into nothing (mpg123 would spin on a whole core), and
+// each ends with its file. Players that play on silently in real time
+// (VLC), or hand the file to the desktop to keep, are not asked.
+static const char *const players[][8] = {
+    {"mpg123", "-q", "-o", "pulse,alsa,oss,coreaudio,sndio",
+     "athousandyears.mp3", nullptr},
     {"ffplay", "-nodisp", "-autoexit", "-loglevel", "quiet",
      "athousandyears.mp3", nullptr},
-    {"mpv", "--no-video", "--really-quiet", "athousandyears.mp3", nullptr},
-    {"cvlc", "--play-and-exit", "athousandyears.mp3", nullptr},
+    {"mpv", "--no-video", "--really-quiet",
+     "--ao=pulse,alsa,oss,coreaudio,sndio", "athousandyears.mp3", nullptr},
 #ifdef __APPLE__
     {"afplay", "athousandyears.mp3", nullptr},
-    {"open", "athousandyears.mp3", nullptr},
-#else
-    {"xdg-open", "athousandyears.mp3", nullptr},
 #endif
 };
 

@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake g++ pkg-config libgtest-dev libvterm-dev
-  g++-mingw-w64-x86-64-posix wine wine64 tmux)
+  g++-mingw-w64-x86-64-posix wine wine64 tmux mpg123 lame)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
