@@ -280,7 +280,11 @@ bool same_modes(const struct termios &a, const struct termios &b) {
   for (int at : launch.hold_at)
     holds += std::to_string(at) + ",";
   setenv("FAST_CLOCK_HOLD_AT", holds.c_str(), 1);
-  std::vector<char *> argv{const_cast<char *>(BARU_PATH)};
+  // The program built beside the tests, or the one named by BARU_UNDER_TEST
+  // (a package's, unpacked).
+  const char *baru =
+      getenv("BARU_UNDER_TEST") ? getenv("BARU_UNDER_TEST") : BARU_PATH;
+  std::vector<char *> argv{const_cast<char *>(baru)};
   for (const auto &arg : launch.args)
     argv.push_back(const_cast<char *>(arg.c_str()));
   argv.push_back(nullptr);
@@ -301,7 +305,7 @@ bool same_modes(const struct termios &a, const struct termios &b) {
     if (launch.ignored)
       signal(launch.ignored, SIG_IGN);
     dprintf(4, "p%d\n", getpid());
-    execv(BARU_PATH, argv.data());
+    execv(baru, argv.data());
     _exit(127);
   }
   if (!launch.own_session)

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Runs baru.exe under Wine at real speed in an 80x25 tmux pane, with no
-# music file at hand, and compares the screen at the prompt with the
-# expected one: the frame with its interior (rows 0-22, columns 0-69) and
-# the prompt row. What the command interpreter says about the missing file
-# stands beyond column 69 of row 0, so those cells are not compared.
+# Runs baru.exe (given, or from the release zip given) under Wine at real
+# speed in an 80x25 tmux pane, with no music file at hand, and compares the
+# screen at the prompt with the expected one: the frame with its interior
+# (rows 0-22, columns 0-69) and the prompt row. What the command
+# interpreter says about the missing file stands beyond column 69 of row 0,
+# so those cells are not compared.
 set -euo pipefail
 exe=$(realpath "$1") expected=$(realpath "$2")
 
@@ -16,6 +17,10 @@ cleanup() {
 }
 trap cleanup EXIT
 trap "exit 1" INT TERM HUP
+if [[ $exe == *.zip ]]; then
+  (cd "$work" && cmake -E tar xf "$exe")
+  exe=$(find "$work" -name baru.exe)
+fi
 export WINEPREFIX=$work/prefix WINEDEBUG=-all
 wineboot -i >/dev/null 2>&1
 
