@@ -62,7 +62,7 @@ static void follow(const char *bytes, size_t n) {
 }
 
 // stdout's own write: every byte is followed, then written whole.
-static ssize_t show(const char *bytes, size_t n) {
+static ssize_t write_followed(const char *bytes, size_t n) {
   follow(bytes, n);
   for (size_t done = 0; done < n;) {
     ssize_t written = write(1, bytes + done, n - done);
@@ -75,19 +75,19 @@ static ssize_t show(const char *bytes, size_t n) {
 
 #if defined(__APPLE__) || defined(__FreeBSD__) || defined(__NetBSD__) ||       \
     defined(__OpenBSD__) || defined(__DragonFly__)
-static int show_some(void *, const char *bytes, int n) {
-  return static_cast<int>(show(bytes, static_cast<size_t>(n)));
+static int write_cookie(void *, const char *bytes, int n) {
+  return static_cast<int>(write_followed(bytes, static_cast<size_t>(n)));
 }
 static FILE *followed() {
-  return funopen(nullptr, nullptr, show_some, nullptr, nullptr);
+  return funopen(nullptr, nullptr, write_cookie, nullptr, nullptr);
 }
 #else
-static ssize_t show_some(void *, const char *bytes, size_t n) {
-  return show(bytes, n);
+static ssize_t write_cookie(void *, const char *bytes, size_t n) {
+  return write_followed(bytes, n);
 }
 static FILE *followed() {
   cookie_io_functions_t io = {};
-  io.write = show_some;
+  io.write = write_cookie;
   return fopencookie(nullptr, "w", io);
 }
 #endif
@@ -102,6 +102,7 @@ static void follow_stdout() {
 }
 
 // In one write: erase, every row that holds something, the cursor back.
+// It passes through the picture too, and leaves it as it was.
 static void draw_picture_if_asked() {
   if (!redraw)
     return;
