@@ -13,15 +13,7 @@ quick=$([ "${1:-}" = quick ] && echo yes || echo no)
 packages=(cmake g++ pkg-config libgtest-dev libvterm-dev mpg123 lame)
 [ "$quick" = yes ] ||
   packages+=(g++-mingw-w64-x86-64-posix wine wine64 tmux)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=$([ "$(id -u)" -eq 0 ] || echo sudo)
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
-fi
+bash tests/install.sh "${packages[@]}"
 
 jobs=$(nproc)
 if [ "$quick" = yes ]; then

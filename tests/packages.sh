@@ -7,15 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 version=$(sed -n 's/^project(baru VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 
-missing=()
-for p in dpkg-dev man-db; do # dpkg-shlibdeps finds the .deb's needs
-  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=$([ "$(id -u)" -eq 0 ] || echo sudo)
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
-fi
+# dpkg-shlibdeps (in dpkg-dev) finds what the .deb needs.
+bash tests/install.sh dpkg-dev man-db
 
 cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release
 cmake --build build-release --target package -j "$(nproc)"

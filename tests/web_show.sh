@@ -6,17 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-missing=()
-for p in emscripten chromium; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
-done
-command -v node >/dev/null || missing+=(nodejs)
-command -v npm >/dev/null || missing+=(npm)
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=$([ "$(id -u)" -eq 0 ] || echo sudo)
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
-fi
+bash tests/install.sh emscripten chromium node:nodejs npm:npm
 
 emcmake cmake -S . -B build-web
 cmake --build build-web -j "$(nproc)"
