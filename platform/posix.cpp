@@ -196,6 +196,9 @@ static void on_signal(int sig) {
     catch_unless_ignored(SIGTSTP);
     redraw = pictured;
   } else {
+    // What was typed for the show is not the shell's to read.
+    if (held != as_found)
+      tcflush(0, TCIFLUSH);
     give_modes_back();
     if (park) {
       static const char below[] = "\x1b[25;1H"; // CUP: row 24, column 0
@@ -222,9 +225,12 @@ static void hold_terminal() {
     catch_unless_ignored(SIGWINCH);
   if (!keyboard)
     return;
+  // NOFLSH: Ctrl-C, Ctrl-\ and Ctrl-Z leave the output be, the cursor's
+  // parking among it; the handler throws the typed keys away itself.
   modes[quiet] = modes[one_key] = modes[as_found];
-  modes[quiet].c_lflag &= ~(ECHO | ECHONL);
-  modes[one_key].c_lflag &= ~(ICANON | ECHO | ECHONL);
+  modes[quiet].c_lflag = (modes[quiet].c_lflag & ~(ECHO | ECHONL)) | NOFLSH;
+  modes[one_key].c_lflag =
+      (modes[one_key].c_lflag & ~(ICANON | ECHO | ECHONL)) | NOFLSH;
   modes[one_key].c_cc[VMIN] = 1;
   modes[one_key].c_cc[VTIME] = 0;
   wanted = quiet;

@@ -382,8 +382,15 @@ ProgramRun run_baru(const Launch &launch) {
             : launch.output == Launch::nowhere ? open("/dev/null", O_WRONLY)
                                                : -1;
   struct winsize size = {static_cast<unsigned short>(launch.rows), 80, 0, 0};
-  int master;
-  pid_t child = forkpty(&master, nullptr, nullptr, &size);
+  // The modes the program finds, as a fresh terminal has them, known
+  // before it can change them.
+  struct termios before, after;
+  int master, side;
+  openpty(&master, &side, nullptr, nullptr, nullptr);
+  tcgetattr(side, &before);
+  close(side);
+  close(master);
+  pid_t child = forkpty(&master, nullptr, &before, &size);
   if (child == 0)
     start_baru(launch, out, fileno(log), control[1]);
   close(control[1]);
@@ -391,8 +398,6 @@ ProgramRun run_baru(const Launch &launch) {
     close(out);
 
   ProgramRun run;
-  struct termios before, after;
-  tcgetattr(master, &before);
   Term vt = terminal(launch.rows);
   shown_now = vt.get();
   Shown shown{launch.output == Launch::terminal ? master
