@@ -304,6 +304,10 @@ void key_read() {
   while (read(0, key, sizeof key) < 0 && errno == EINTR) {
   }
   release_terminal();
+  // The key is not echoed; the line break that a line-reading console
+  // echoes for Enter still gives the shell a line below the prompt.
+  if (pictured && write(1, "\r\n", 2) < 0) {
+  }
 }
 
 // No command interpreter stands behind the run here, so nothing is left

@@ -182,7 +182,7 @@ void typed_during_the_show_then_x(bool own_session) {
   };
   ProgramRun run = run_baru(launch);
   EXPECT_TRUE(echo_held);
-  EXPECT_EQ(text(run.at_end), final_screen());
+  EXPECT_EQ(text(run.at_end), final_screen_after_the_key());
   ASSERT_TRUE(WIFEXITED(run.status));
   EXPECT_EQ(WEXITSTATUS(run.status), 0);
   EXPECT_TRUE(run.modes_kept);
@@ -209,7 +209,7 @@ TEST(Keys, AnArrowEndsTheWaitWhole) {
   ASSERT_TRUE(WIFEXITED(run.status));
   EXPECT_EQ(WEXITSTATUS(run.status), 0);
   EXPECT_EQ(run.unread, 0);
-  EXPECT_EQ(text(run.at_end), final_screen());
+  EXPECT_EQ(text(run.at_end), final_screen_after_the_key());
   EXPECT_TRUE(run.modes_kept);
 }
 
@@ -294,7 +294,7 @@ ProgramRun disturbed_at_300(std::function<void(pid_t, int)> disturb) {
   };
   ProgramRun run = run_baru(launch);
   EXPECT_EQ(text(run.at_hold), text(left_alone_at_301()));
-  EXPECT_EQ(text(run.at_end), final_screen());
+  EXPECT_EQ(text(run.at_end), final_screen_after_the_key());
   EXPECT_EQ(total_ms(run.ms), 223020);
   EXPECT_EQ(run.ms.size(), 1000u);
   EXPECT_EQ(run.held, 0u);

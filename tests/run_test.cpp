@@ -33,9 +33,13 @@ TEST_P(Program, ShowsTheWholeShowAndEndsWithStatusZero) {
   EXPECT_EQ(run.held, 0u) << "bytes left in stdout at a pause";
   EXPECT_TRUE(run.modes_kept);
   EXPECT_EQ(run.unread, 0) << "input left for the shell";
-  // The key that ends it is not echoed: the last screen is the prompt's.
+  // The key that ends it is not echoed: the last screen is the prompt's,
+  // moved up a row on a terminal that got the line break after the key.
+  bool broken =
+      launch.input == Launch::keyboard && launch.output == Launch::terminal;
   if (launch.output != Launch::nowhere) {
-    EXPECT_EQ(text(run.at_end), final_screen());
+    EXPECT_EQ(text(run.at_end),
+              broken ? final_screen_after_the_key() : final_screen());
   }
 }
 
