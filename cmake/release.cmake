@@ -20,8 +20,11 @@ else()
   # some users', and the letter should start by its name for whoever
   # it is given to.
   configure_file(docs/baru.6 baru.6 @ONLY)
+  # Compressed, as man pages are installed; -n leaves the date out.
+  execute_process(COMMAND gzip -9nf baru.6
+                  WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
   install(TARGETS baru RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/baru.6
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/baru.6.gz
           DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
   install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
   set(CPACK_GENERATOR DEB TGZ)

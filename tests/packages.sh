@@ -7,8 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 version=$(sed -n 's/^project(baru VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 
-# dpkg-shlibdeps (in dpkg-dev) finds what the .deb needs.
-bash tests/install.sh dpkg-dev man-db
+# dpkg-shlibdeps (in dpkg-dev) finds what the .deb needs, with file's help.
+bash tests/install.sh dpkg-dev file man-db
 
 cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release
 cmake --build build-release --target package -j "$(nproc)"
@@ -24,7 +24,7 @@ cmake -E tar tvf "$zip"
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
 dpkg -x "$deb" "$unpacked"
-warnings=$(man --warnings -l "$unpacked/usr/share/man/man6/baru.6" 2>&1 >/dev/null)
+warnings=$(man --warnings -l "$unpacked/usr/share/man/man6/baru.6.gz" 2>&1 >/dev/null)
 [ -z "$warnings" ] || { echo "man page: $warnings"; exit 1; }
 (cd "$unpacked" && cmake -E tar xf "$OLDPWD/$zip")
 x86_64-w64-mingw32-objdump -p "$unpacked/baru-$version-win64/baru.exe" |
