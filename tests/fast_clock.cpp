@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "hold_mark.h"
+
 // Only the program runs on this clock: a player it starts sleeps for real.
 __attribute__((constructor)) static void for_the_program_alone() {
   unsetenv("LD_PRELOAD");
@@ -41,7 +43,7 @@ extern "C" int nanosleep(const struct timespec *asked, struct timespec *) {
   if (write(3, line, static_cast<size_t>(n)) < 0) {
     // No log open: the pause is simply skipped.
   }
-  static const char mark[] = "\x1b]777;held\x07"; // OSC 777: ignored
+  static const char mark[] = HOLD_MARK;
   if (held_at(count++) && write(1, mark, sizeof mark - 1) == sizeof mark - 1 &&
       write(4, "h", 1) == 1) {
     char go;

@@ -1,4 +1,5 @@
 #include "harness.h"
+#include "hold_mark.h"
 
 #include "screen/screen.h"
 
@@ -352,7 +353,7 @@ struct Shown {
   int marks = 0;
 };
 
-const std::string hold_mark = "\x1b]777;held\x07"; // as the clock writes it
+const std::string hold_mark = HOLD_MARK;
 
 // Reads what comes within wait_ms: false once the source has ended.
 bool show_some(Shown &shown, int wait_ms) {
