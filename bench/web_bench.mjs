@@ -1,7 +1,7 @@
 // Real-speed benchmark of the web build (about four minutes): the show in
 // headless chromium, timed in the page from the click that opens the
 // letter to the moment the terminal has taken in the prompt, beside the
-// 223.020 s that the show's pauses add up to. Builds the site first, and
+// time that the show's pauses add up to. Builds the site first, and
 // leaves a picture of the letter's last page in build-web/last_page.png.
 import { execFileSync } from 'node:child_process';
 import { existsSync } from 'node:fs';
@@ -15,8 +15,9 @@ run('cmake', ['--build', 'build-web']);
 if (!existsSync(path.join(top, 'web', 'node_modules', 'playwright-core')))
   run('npm', ['ci', '--no-audit', '--no-fund'], path.join(top, 'web'));
 const { launchChromium, serveSite } = await import('../tests/web_browser.mjs');
+const { pausesMs } = await import('../tests/letter.mjs');
 
-const pauses = 223.020;
+const pauses = pausesMs / 1000;
 const { url, close } = await serveSite();
 const browser = await launchChromium();
 const page = await browser.newPage({ viewport: { width: 1024, height: 640 } });

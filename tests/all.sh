@@ -6,26 +6,32 @@
 #
 #   bash tests/all.sh          every test
 #   bash tests/all.sh quick    the plain run without Wine (seconds)
+#   bash tests/all.sh update   writes anew what follows from the letter: the
+#                              screen at the prompt, the show's length in
+#                              the documents, the browser's pictures
 set -euo pipefail
 cd "$(dirname "$0")/.."
-quick=$([ "${1:-}" = quick ] && echo yes || echo no)
+mode=${1:-all}
 
 packages=(cmake g++ pkg-config libgtest-dev libvterm-dev mpg123 lame)
-[ "$quick" = yes ] ||
+[ "$mode" != all ] ||
   packages+=(g++-mingw-w64-x86-64-posix wine wine64 tmux)
 bash tests/install.sh "${packages[@]}"
 
 jobs=$(nproc)
-if [ "$quick" = yes ]; then
-  cmake -S . -B build-test -DBARU_TESTS=ON -DBARU_WINE_TEST=OFF
-  cmake --build build-test -j "$jobs"
-  ctest --test-dir build-test --output-on-failure -j "$jobs"
+cmake -S . -B build-test -DBARU_TESTS=ON \
+  -DBARU_WINE_TEST="$([ "$mode" = all ] && echo ON || echo OFF)"
+cmake --build build-test -j "$jobs"
+
+if [ "$mode" = update ]; then
+  BARU_UPDATE=1 build-test/tests/baru_tests --gtest_filter='Letter.*'
+  BARU_UPDATE=1 bash tests/web_show.sh
+  git status --short tests/final_screen.txt docs README.md
   exit
 fi
 
-cmake -S . -B build-test -DBARU_TESTS=ON -DBARU_WINE_TEST=ON
-cmake --build build-test -j "$jobs"
 ctest --test-dir build-test --output-on-failure -j "$jobs"
+[ "$mode" = all ] || exit 0
 
 cmake -S . -B build-sanitize -DBARU_TESTS=ON -DBARU_SANITIZE=ON \
   -DCMAKE_BUILD_TYPE=Debug

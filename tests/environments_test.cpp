@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "harness.h"
+#include "letter.h"
 
 namespace {
 
@@ -298,8 +299,8 @@ ProgramRun disturbed_at_300(std::function<void(pid_t, int)> disturb) {
   ProgramRun run = run_baru(launch);
   EXPECT_EQ(text(run.at_hold), text(left_alone_at_301()));
   EXPECT_EQ(text(run.at_end), final_screen_after_the_key());
-  EXPECT_EQ(total_ms(run.ms), 223020);
-  EXPECT_EQ(run.ms.size(), 1000u);
+  EXPECT_EQ(run.ms.size(), show_pauses().size());
+  EXPECT_EQ(total_ms(run.ms), total_ms(show_pauses()));
   EXPECT_EQ(run.held, 0u);
   return run;
 }

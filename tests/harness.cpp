@@ -98,19 +98,6 @@ std::string text(const Screen &screen) {
   return all;
 }
 
-// Shared with the check of the Windows build.
-std::string final_screen() {
-  std::ifstream file(FINAL_SCREEN);
-  return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-// A terminal of 25 rows moves the screen up one row for the line break
-// that follows the final key.
-std::string final_screen_after_the_key() {
-  std::string all = final_screen();
-  return all.substr(all.find('\n') + 1) + "\n";
-}
-
 int total_ms(const std::vector<int> &ms) {
   return std::accumulate(ms.begin(), ms.end(), 0);
 }

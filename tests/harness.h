@@ -71,8 +71,6 @@ void draw_frame();     // draws the 70x23 frame of stars, as the show does
 Screen frame_screen(); // the frame as the screen shows it, all else blank
 void put(Screen &screen, int x, int y, const std::string &line);
 std::string text(const Screen &screen);
-std::string final_screen(); // as text: the screen when the prompt appears
-std::string final_screen_after_the_key(); // the shell given a line below
 bool echo_on(int terminal);
 int queued(int terminal); // bytes the program may read, whole lines only
                           // while the terminal reads lines

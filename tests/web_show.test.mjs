@@ -1,39 +1,12 @@
 // The web build in Debian's chromium, driven by Playwright, with the
-// page's clock faked so that the 223 s of pauses pass in seconds. The
+// page's clock faked so that the minutes of pauses pass in seconds. The
 // screen is read from the page's own terminal.
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import { after, before, test } from 'node:test';
 
+import { lines, pages } from './letter.mjs';
 import { launchChromium, screenOf, serveSite } from './web_browser.mjs';
-
-// page, column, row, text
-const letter = [
-  [1, 3, 2, 'Dear, Ko'],
-  [1, 55, 2, '20 Juni 2013'],
-  [1, 20, 10, 'Hai, Selavina Ortha Kelon...'],
-  [1, 20, 11, 'Bagaimana kabar mu hari ini?'],
-  [2, 20, 8, '21 tahun yang lalu,'],
-  [2, 20, 9, 'lahir seorang mahluk Tuhan'],
-  [2, 20, 10, 'yang paling berharga'],
-  [2, 20, 11, 'untuk ku saat ini'],
-  [2, 20, 12, 'dan kuharap untuk selamanya'],
-  [3, 18, 10, 'Sukar melukiskan betapa'],
-  [3, 18, 11, 'sayang, cinta, kasih ini untuk mu'],
-  [4, 20, 8, 'melihatmu,'],
-  [4, 20, 9, 'ada kesedihan untuk berpisah'],
-  [4, 20, 10, 'kebahagian bersama tiada tara,'],
-  [4, 20, 11, 'kekhawatiran terhadap belia,'],
-  [5, 20, 7, 'kerinduan bermanja'],
-  [5, 20, 8, 'kehangatan pelita'],
-  [5, 20, 9, 'kesejukan embun'],
-  [5, 20, 10, 'senyum yang terus terbayang'],
-  [5, 20, 11, 'Kan ku dekap dirimu hingga akhir nanti...'],
-  [6, 6, 9, 'Terima Kasih telah menjadi bagian terbaik dalam hidupku'],
-  [6, 6, 10, 'dan menerima segala kekurangan.'],
-  [7, 6, 9, 'Semoga kekurangan usia bermakna kelebihan atas kebaikan,'],
-  [7, 6, 10, 'cinta, syukur, dan impian.'],
-];
 
 // A page of the letter as the screen shows it before its turn: the frame,
 // the header on row 2 and the page's own lines.
@@ -42,7 +15,7 @@ function letterPage(number) {
   rows[0] = rows[22] = '*'.repeat(70);
   for (let y = 1; y < 22; y++)
     rows[y] = '*' + ' '.repeat(68) + '*';
-  for (const [page, x, y, text] of letter)
+  for (const { page, x, y, text } of lines)
     if (page === number || y === 2)
       rows[y] = rows[y].slice(0, x) + text + rows[y].slice(x + text.length);
   return rows.map((row) => row.trimEnd()).join('\n');
@@ -135,7 +108,7 @@ test('a key opens the letter with its music; every page before its turn; ' +
   await page.keyboard.press('Enter');
   assert.equal(await musicState(page), 'playing');
 
-  for (let number = 1; number <= 7; number++) {
+  for (let number = 1; number < pages; number++) {
     await untilScreen(page, letterPage(number), `page ${number}`);
     // Typed and tapped during the show: never shown, never read.
     await page.keyboard.type('ok');

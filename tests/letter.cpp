@@ -1,0 +1,105 @@
+#include "letter.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <regex>
+
+namespace {
+
+// The calls of show_letter: type_line<x, y>("text", pace), pause_ms(ms)
+// and turn_page(), in the order they stand.
+std::vector<Step> read_letter() {
+  std::ifstream file(BARU_SOURCE);
+  std::string source(std::istreambuf_iterator<char>(file), {});
+  auto start = source.find("show_letter() {");
+  std::string body = source.substr(start, source.find("\n}\n", start) - start);
+  EXPECT_NE(start, std::string::npos) << "no show_letter in " BARU_SOURCE;
+  static const std::regex call(
+      R"re(type_line<\s*(\d+)\s*,\s*(\d+)\s*>\(\s*"((?:[^"\\]|\\.)*)"\s*,)re"
+      R"re(\s*(\d+)\s*\)|pause_ms\(\s*(\d+)\s*\)|turn_page\(\s*\))re");
+  std::vector<Step> steps;
+  for (std::sregex_iterator at(body.begin(), body.end(), call), end; at != end;
+       ++at) {
+    const std::smatch &m = *at;
+    if (m[1].matched) {
+      // Plain ASCII; only a quote or a backslash is escaped.
+      std::string text =
+          std::regex_replace(m[3].str(), std::regex(R"(\\(.))"), "$1");
+      steps.push_back({Step::line, std::stoi(m[1]), std::stoi(m[2]),
+                       std::stoi(m[4]), text, 0});
+    } else if (m[5].matched) {
+      steps.push_back({Step::pause, 0, 0, 0, "", std::stoi(m[5])});
+    } else {
+      steps.push_back({Step::turn, 0, 0, 0, "", 0});
+    }
+  }
+  return steps;
+}
+
+} // namespace
+
+const std::vector<Step> &letter() {
+  static const std::vector<Step> steps = read_letter();
+  return steps;
+}
+
+std::vector<int> show_pauses(std::vector<int> *turns) {
+  std::vector<int> ms(200, 20); // loading bar: 50 cells of four phases
+  ms.push_back(3000);
+  for (const Step &step : letter()) {
+    if (step.kind == Step::pause) {
+      ms.push_back(step.ms);
+    } else if (step.kind == Step::turn) {
+      if (turns)
+        turns->push_back(static_cast<int>(ms.size()));
+      ms.insert(ms.end(), {2000, 1000, 1000});
+    } else { // the typewriter: a blank is fast, the zero byte is not
+      ms.push_back(1000);
+      for (char c : step.text)
+        ms.push_back(c == ' ' ? 20 : step.pace);
+      ms.push_back(step.pace);
+      ms.push_back(1000);
+    }
+  }
+  return ms;
+}
+
+int pages() {
+  std::vector<int> turns;
+  show_pauses(&turns);
+  return static_cast<int>(turns.size()) + 1;
+}
+
+Screen page(int number) {
+  Screen screen = frame_screen();
+  int at = 1;
+  for (const Step &step : letter()) {
+    at += step.kind == Step::turn;
+    if (step.kind == Step::line && (at == number || step.y == 2))
+      put(screen, step.x, step.y, step.text);
+  }
+  return screen;
+}
+
+std::string final_screen() {
+  Screen screen = page(pages());
+  put(screen, 3, 24, "press any key to exit ...");
+  return text(screen);
+}
+
+// A terminal of 25 rows moves the screen up one row for the line break
+// that follows the final key.
+std::string final_screen_after_the_key() {
+  std::string all = final_screen();
+  return all.substr(all.find('\n') + 1) + "\n";
+}
+
+std::string length_in_words() {
+  int seconds = (total_ms(show_pauses()) + 500) / 1000;
+  auto count = [](int n, const char *unit) {
+    return std::to_string(n) + " " + unit + (n == 1 ? "" : "s");
+  };
+  return count(seconds / 60, "minute") + " " + count(seconds % 60, "second");
+}

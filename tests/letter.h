@@ -1,0 +1,38 @@
+// The letter, read from the show itself (show_letter in baru.cpp), and what
+// follows from it by the show's rules: every pause, every page, the screen
+// at the prompt. The tests keep no copy of the letter and no figure of it.
+#ifndef BARU_TESTS_LETTER_H
+#define BARU_TESTS_LETTER_H
+
+#include <string>
+#include <vector>
+
+#include "harness.h"
+
+// One call of the letter's script, in order.
+struct Step {
+  enum { line, pause, turn } kind;
+  int x = 0, y = 0, pace = 0; // a line: where it starts, its typewriter
+  std::string text;           // a line: its text, without the zero byte
+  int ms = 0;                 // a pause
+};
+
+const std::vector<Step> &letter();
+
+// Every pause of the show, loading bar included, in order; each entry of
+// turns is the pause that begins a page turn.
+std::vector<int> show_pauses(std::vector<int> *turns = nullptr);
+int pages();
+
+// The page as it stands before its turn: the frame, the greeting's row and
+// the page's own lines. Page 0 is the greeting's row alone.
+Screen page(int number);
+
+std::string final_screen(); // as text: the screen when the prompt appears
+std::string final_screen_after_the_key(); // the shell given a line below
+
+// How long the show lasts, as the documents state it: "3 minutes 43
+// seconds".
+std::string length_in_words();
+
+#endif
