@@ -22,8 +22,15 @@ void console_clear() {
   system("cls");
 }
 
-// The interpreter returns as soon as the player is started.
-void music_start() { system("athousandyears.mp3"); }
+// The interpreter returns as soon as the player is started. Without the
+// file it would say so in the console's first rows, in the system's
+// language and at times wider than the frame, so it is asked only when
+// the file is there (a folder of that name is not).
+void music_start() {
+  DWORD file = GetFileAttributesA("athousandyears.mp3");
+  if (file != INVALID_FILE_ATTRIBUTES && !(file & FILE_ATTRIBUTE_DIRECTORY))
+    system("athousandyears.mp3");
+}
 
 // The handle is asked for anew on every placement; nothing caches it.
 void cursor_place(int x, int y) {

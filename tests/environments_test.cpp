@@ -250,7 +250,7 @@ TEST_P(Signal, EndsTheShowAndGivesTheModesBack) {
   EXPECT_EQ(WTERMSIG(run.status), GetParam().sig);
   EXPECT_TRUE(run.modes_kept);
   EXPECT_EQ(run.end_x, 0) << "the shell goes on inside the frame";
-  EXPECT_EQ(run.end_y, 24);
+  EXPECT_EQ(run.end_y, 23) << "the frame's top scrolls out of view";
   Player player = logged_player(log);
   EXPECT_EQ(kill(player.pid, 0), 0) << "the player ended with the show";
   kill(player.pid, SIGKILL);
@@ -287,8 +287,8 @@ Screen left_alone_at_301() {
 
 // Whatever is done to the terminal at pause 300, the screen stands again
 // by the next pause, and the rest of the show is as ever.
-ProgramRun disturbed_at_300(std::function<void(pid_t, int)> disturb) {
-  Launch launch;
+ProgramRun disturbed_at_300(std::function<void(pid_t, int)> disturb,
+                            Launch launch = {}) {
   launch.hold_at = {300, 301};
   bool first = true;
   launch.while_held = [&](pid_t program, int terminal) {
@@ -312,21 +312,51 @@ TEST(Screen, StandsAgainAfterTheWindowShrinksAndGrows) {
   });
 }
 
-// Ctrl-Z gives the modes back while the program stands stopped and leaves
-// the shell below the frame; going on holds echo off again and draws the
-// screen anew over what the shell wrote meanwhile.
-TEST(Signal, CtrlZStopsWithTheModesBack) {
-  bool was_stopped = false, echo_while_stopped = false, held_again = false;
-  ProgramRun run = disturbed_at_300([&](pid_t program, int terminal) {
-    ASSERT_EQ(write(terminal, "\x1a", 1), 1);
-    was_stopped = eventually([&] { return stopped(program); });
-    echo_while_stopped = echo_on(terminal);
-    write_over(terminal, "\n[1]+  Stopped   baru\n$ fg\nbaru\n");
-    kill(program, SIGCONT);
-    held_again = eventually([&] { return !echo_on(terminal); });
-  });
-  EXPECT_TRUE(was_stopped);
+// Too small for the letter, from the start: a notice stands centred in
+// its place while the show goes on; once the window is large enough, the
+// letter stands as it would have.
+TEST(Screen, ASmallWindowSaysWhatItNeedsTillItGrows) {
+  Launch launch;
+  launch.rows = 20;
+  launch.cols = 60;
+  Screen notice(20);
+  notice[9] = "    Make this window at least 70 x 24 to read the letter";
+  Screen shown;
+  disturbed_at_300(
+      [&](pid_t, int terminal) {
+        shown = on_screen();
+        resize(terminal, 25, 80);
+      },
+      launch);
+  EXPECT_EQ(text(shown), text(notice));
+}
+
+// Started with &, the show waits, stopped, till fg brings it forward.
+// Ctrl-Z gives the modes back while it stands stopped; bg stops it again
+// before it can write over the shell; fg holds echo off again and draws
+// the screen anew over what the shell wrote meanwhile.
+TEST(Signal, CtrlZBgAndFgLeaveTheShellAndTheLetterWhole) {
+  Launch launch;
+  launch.background = true;
+  int stopped_by_z = 0, stopped_in_bg = 0;
+  bool echo_while_stopped = false, held_again = false;
+  ProgramRun run = disturbed_at_300(
+      [&](pid_t, int terminal) {
+        ASSERT_EQ(write(terminal, "\x1a", 1), 1);
+        stopped_by_z = job_stopped_by();
+        echo_while_stopped = echo_on(terminal);
+        write_over(terminal, "\n[1]+  Stopped   baru\n$ bg\n");
+        shell_does('b');
+        stopped_in_bg = job_stopped_by();
+        write_over(terminal, "$ fg\nbaru\n");
+        shell_does('f');
+        held_again = eventually([&] { return !echo_on(terminal); });
+      },
+      launch);
+  EXPECT_TRUE(run.waited_in_background);
+  EXPECT_EQ(stopped_by_z, SIGTSTP);
   EXPECT_TRUE(echo_while_stopped);
+  EXPECT_EQ(stopped_in_bg, SIGTTOU) << "bg let it draw over the shell";
   EXPECT_TRUE(held_again);
   ASSERT_TRUE(WIFEXITED(run.status)) << run.status;
   EXPECT_EQ(WEXITSTATUS(run.status), 0);

@@ -36,8 +36,8 @@ namespace {
 
 using Term = std::unique_ptr<VTerm, decltype(&vterm_free)>;
 
-Term terminal(int rows) {
-  Term vt(vterm_new(rows, 80), &vterm_free);
+Term terminal(int rows, int cols = 80) {
+  Term vt(vterm_new(rows, cols), &vterm_free);
   vterm_set_utf8(vt.get(), 1);
   vterm_screen_reset(vterm_obtain_screen(vt.get()), 1);
   return vt;
@@ -204,6 +204,25 @@ void type(int terminal, const std::string &keys) {
 
 namespace {
 VTerm *shown_now = nullptr; // the screen of the run in progress
+int shell_now = -1;         // its shell's side of the job control
+} // namespace
+
+Screen on_screen() { return screen_of(shown_now); }
+
+void shell_does(char command) { ASSERT_EQ(write(shell_now, &command, 1), 1); }
+
+int job_stopped_by() {
+  struct pollfd told = {shell_now, POLLIN, 0};
+  char said;
+  int sig = 0;
+  while (poll(&told, 1, 5000) == 1 && read(shell_now, &said, 1) == 1) {
+    if (said == 'x')
+      return 0;
+    if (said == '\n' && sig)
+      return sig;
+    sig = said == 's' ? 0 : sig * 10 + (said - '0');
+  }
+  return 0;
 }
 
 void resize(int terminal, int rows, int cols) {
@@ -246,10 +265,41 @@ bool same_modes(const struct termios &a, const struct termios &b) {
          std::equal(a.c_cc, a.c_cc + NCCS, b.c_cc);
 }
 
+// The shell's part, as bash plays it: when its job stops, it takes the
+// terminal back and tells the test ("s<signal>"); on the test's word it
+// brings the job forward ('f') or continues it in the background ('b'),
+// sending SIGCONT only to a job that is stopped. Returns the job's end.
+int play_the_shell(pid_t job) {
+  signal(SIGTTOU, SIG_IGN); // it sets the foreground from the background
+  bool job_stopped = false;
+  for (;;) {
+    int status;
+    pid_t changed = waitpid(job, &status, WUNTRACED | WCONTINUED | WNOHANG);
+    if (changed == job && WIFSTOPPED(status)) {
+      job_stopped = true;
+      tcsetpgrp(2, getpgrp());
+      dprintf(5, "s%d\n", WSTOPSIG(status));
+    } else if (changed == job && WIFCONTINUED(status)) {
+      job_stopped = false;
+    } else if (changed == job || (changed < 0 && errno != EINTR)) {
+      dprintf(5, "x");
+      return status;
+    }
+    struct pollfd asked = {5, POLLIN, 0};
+    char command;
+    if (poll(&asked, 1, 10) != 1 || read(5, &command, 1) != 1)
+      continue;
+    if (command == 'f')
+      tcsetpgrp(2, job);
+    if (job_stopped)
+      kill(-job, SIGCONT);
+  }
+}
+
 // In the child: stdout to `out` unless that is -1, the pause log on
-// descriptor 3, the hold's control socket on 4.
+// descriptor 3, the hold's control socket on 4, the shell's on 5.
 [[noreturn]] void start_baru(const Launch &launch, int out, int log,
-                             int control) {
+                             int control, int shell) {
   if (!launch.dir.empty() && chdir(launch.dir.c_str()) != 0)
     _exit(126);
   if (launch.input == Launch::at_end)
@@ -264,6 +314,7 @@ bool same_modes(const struct termios &a, const struct termios &b) {
     dup2(out, 1);
   dup2(log, 3);
   dup2(control, 4);
+  dup2(shell, 5);
   struct rlimit no_core = {0, 0}; // SIGQUIT leaves no core file behind
   setrlimit(RLIMIT_CORE, &no_core);
   setenv("LD_PRELOAD", CLOCK_PATH, 1);
@@ -285,16 +336,18 @@ bool same_modes(const struct termios &a, const struct termios &b) {
   argv.push_back(nullptr);
 
   // Started as a shell starts a job: in a process group of its own, in
-  // the terminal's foreground, below a parent of its session that passes
-  // its end on. Only such a job can be stopped by Ctrl-Z.
+  // the terminal's foreground unless started with &, below a parent of its
+  // session that plays the shell. Only such a job can be stopped by Ctrl-Z.
   pid_t job = fork();
   if (job == 0) {
+    close(5);
     if (launch.own_session) {
       setsid();
     } else {
       setpgid(0, 0);
       signal(SIGTTOU, SIG_IGN);
-      tcsetpgrp(2, getpid());
+      if (!launch.background)
+        tcsetpgrp(2, getpid());
       signal(SIGTTOU, SIG_DFL);
     }
     if (launch.ignored)
@@ -305,9 +358,7 @@ bool same_modes(const struct termios &a, const struct termios &b) {
   }
   if (!launch.own_session)
     setpgid(job, job);
-  int status = 0;
-  while (waitpid(job, &status, 0) < 0 && errno == EINTR) {
-  }
+  int status = play_the_shell(job);
   // Stays, as a shell would, until the test has seen what the program
   // left in the terminal's input: leaving, it would hang the terminal up.
   char go;
@@ -368,15 +419,17 @@ bool show_some(Shown &shown, int wait_ms) {
 ProgramRun run_baru(const Launch &launch) {
   FILE *log = tmpfile();
   FILE *file = tmpfile();
-  int pipe_ends[2] = {-1, -1}, control[2];
+  int pipe_ends[2] = {-1, -1}, control[2], shell[2];
   if (launch.output == Launch::pipe && pipe(pipe_ends) != 0)
     return {};
   socketpair(AF_UNIX, SOCK_STREAM, 0, control);
+  socketpair(AF_UNIX, SOCK_STREAM, 0, shell);
   int out = launch.output == Launch::pipe      ? pipe_ends[1]
             : launch.output == Launch::file    ? fileno(file)
             : launch.output == Launch::nowhere ? open("/dev/null", O_WRONLY)
                                                : -1;
-  struct winsize size = {static_cast<unsigned short>(launch.rows), 80, 0, 0};
+  struct winsize size = {static_cast<unsigned short>(launch.rows),
+                         static_cast<unsigned short>(launch.cols), 0, 0};
   // The modes the program finds, as a fresh terminal has them, known
   // before it can change them.
   struct termios before, after;
@@ -387,14 +440,22 @@ ProgramRun run_baru(const Launch &launch) {
   close(master);
   pid_t child = forkpty(&master, nullptr, &before, &size);
   if (child == 0)
-    start_baru(launch, out, fileno(log), control[1]);
+    start_baru(launch, out, fileno(log), control[1], shell[1]);
   close(control[1]);
+  close(shell[1]);
+  shell_now = shell[0];
   if (launch.output != Launch::terminal && launch.output != Launch::file)
     close(out);
 
   ProgramRun run;
-  Term vt = terminal(launch.rows);
+  Term vt = terminal(launch.rows, launch.cols);
   shown_now = vt.get();
+  // Started with &: it stops itself before it writes a thing, till fg.
+  if (launch.background && job_stopped_by() == SIGTTOU) {
+    struct pollfd written = {master, POLLIN, 0};
+    run.waited_in_background = poll(&written, 1, 0) == 0;
+    shell_does('f');
+  }
   Shown shown{launch.output == Launch::terminal ? master
               : launch.output == Launch::pipe   ? pipe_ends[0]
                                                 : -1,
@@ -453,6 +514,7 @@ ProgramRun run_baru(const Launch &launch) {
   run.modes_kept = tcgetattr(master, &after) == 0 && same_modes(before, after);
   close(master);
   close(control[0]);
+  close(shell[0]);
   if (pipe_ends[0] >= 0)
     close(pipe_ends[0]);
   for (auto [ms, held] : read_log(log)) {

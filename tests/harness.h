@@ -39,7 +39,8 @@ struct Launch {
   enum { keyboard, at_end, piped } input = keyboard;
   enum { terminal, pipe, file, nowhere } output = terminal;
   bool own_session = false; // started by setsid: no controlling terminal
-  int rows = 25;
+  bool background = false;  // started with &, brought forward once stopped
+  int rows = 25, cols = 80;
   std::string dir;          // working directory, when not this one
   std::string path;         // PATH, when not inherited
   int ignored = 0;          // a signal the program is started with ignored
@@ -61,6 +62,7 @@ struct ProgramRun {
   std::size_t held = 0;       // bytes left in a buffer at a pause, over all
   int status = -1;            // as waitpid reports it
   bool modes_kept = false;    // the terminal's modes at the end as at start
+  bool waited_in_background = false; // stopped, nothing written, till fg
 };
 
 // Runs the built program with every pause instant.
@@ -76,11 +78,18 @@ int queued(int terminal); // bytes the program may read, whole lines only
                           // while the terminal reads lines
 void type(int terminal, const std::string &keys); // waits till queued
 bool waiting_for_key(pid_t pid);                  // blocked till a key comes
+Screen on_screen(); // the test's screen of the run in progress, as it stands
 // The window resized, as the program and the test's screen see it.
 void resize(int terminal, int rows, int cols);
 // Written on the terminal by something else: a shell, say.
 void write_over(int terminal, const std::string &bytes);
 bool stopped(pid_t pid); // stopped by a signal, as /proc tells
+// The shell's part in job control: 'f' brings the job forward (fg), 'b'
+// continues it in the background (bg), each with a SIGCONT if it is
+// stopped. job_stopped_by waits for the shell to see the job stop, and
+// gives the signal, or 0 if it ends or does not stop.
+void shell_does(char command);
+int job_stopped_by();
 pid_t session_of(pid_t pid);
 int total_ms(const std::vector<int> &ms);
 

@@ -35,13 +35,16 @@ TEST_P(Program, ShowsTheWholeShowAndEndsWithStatusZero) {
   EXPECT_EQ(run.held, 0u) << "bytes left in stdout at a pause";
   EXPECT_TRUE(run.modes_kept);
   EXPECT_EQ(run.unread, 0) << "input left for the shell";
+  // Started with &, it draws nothing over the shell till fg.
+  if (launch.background) {
+    EXPECT_EQ(run.waited_in_background, launch.output == Launch::terminal);
+  }
   // The key that ends it is not echoed: the last screen is the prompt's,
-  // moved up a row on a terminal that got the line break after the key.
-  bool broken =
-      launch.input == Launch::keyboard && launch.output == Launch::terminal;
+  // moved up a row on a terminal by the line break after the key.
   if (launch.output != Launch::nowhere) {
-    EXPECT_EQ(text(run.at_end),
-              broken ? final_screen_after_the_key() : final_screen());
+    EXPECT_EQ(text(run.at_end), launch.output == Launch::terminal
+                                    ? final_screen_after_the_key()
+                                    : final_screen());
   }
 }
 
@@ -64,6 +67,17 @@ INSTANTIATE_TEST_SUITE_P(
         with("OutputToNowhere",
              [](Launch &l) {
                l.output = Launch::nowhere;
+               l.input = Launch::at_end;
+             }),
+        with("InTheBackgroundInputAtItsEnd",
+             [](Launch &l) {
+               l.background = true;
+               l.input = Launch::at_end;
+             }),
+        with("InTheBackgroundAsByNohup",
+             [](Launch &l) {
+               l.background = true;
+               l.output = Launch::file;
                l.input = Launch::at_end;
              })),
     [](const auto &info) { return std::string(info.param.name); });

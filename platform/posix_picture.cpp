@@ -1,0 +1,163 @@
+// The picture: the cells the show has written and the cursor, read off its
+// own output. The Windows console keeps its screen whatever happens to its
+// window; a terminal loses cells when it is shrunk, and the shell writes
+// over the show while Ctrl-Z holds it. So the whole screen is written anew
+// after a resize or a return to the foreground, at the next pause. While
+// the window is too small for the letter, a notice stands in its place;
+// the show goes on, its output followed here and shown once there is room.
+#include "platform/posix_picture.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+static char picture[25][80];
+static int picture_x, picture_y;
+static bool window_small = false; // the notice stands instead of the show
+volatile sig_atomic_t redraw = 0;
+
+void write_through(const char *bytes, int n) {
+  for (int done = 0; done < n;) {
+    ssize_t written = write(1, bytes + done, static_cast<size_t>(n - done));
+    if (written < 0 && errno != EINTR)
+      return;
+    done += written > 0 ? static_cast<int>(written) : 0;
+  }
+}
+
+/* ------------------------------ Following ------------------------------ */
+
+// Follows what the show writes: characters, CUP and ED 2; a zero byte, as
+// on a terminal, shows nothing and leaves the cursor.
+static void follow(const char *bytes, size_t n) {
+  static int state = 0; // 0: characters, 1: after ESC, 2: in CSI
+  static int param[2], count;
+  for (size_t i = 0; i < n; i++) {
+    char c = bytes[i];
+    if (state == 1) {
+      state = c == '[' ? 2 : 0;
+      param[0] = param[1] = count = 0;
+    } else if (state == 2 && c >= '0' && c <= '9') {
+      param[count] = param[count] * 10 + (c - '0');
+    } else if (state == 2 && c == ';') {
+      count = 1;
+    } else if (state == 2) {
+      state = 0;
+      if (c == 'H') {
+        picture_y = param[0] > 0 ? param[0] - 1 : 0;
+        picture_x = param[1] > 0 ? param[1] - 1 : 0;
+      } else if (c == 'J' && param[0] == 2) {
+        memset(picture, ' ', sizeof picture);
+      }
+    } else if (c == '\x1b') {
+      state = 1;
+    } else if (c != '\0') {
+      if (picture_y < 25 && picture_x < 80)
+        picture[picture_y][picture_x] = c;
+      picture_x++;
+    }
+  }
+}
+
+// stdout's own write: every byte is followed, then written whole, unless
+// the notice stands on the screen.
+static ssize_t write_followed(const char *bytes, size_t n) {
+  follow(bytes, n);
+  if (!window_small)
+    write_through(bytes, static_cast<int>(n));
+  return static_cast<ssize_t>(n);
+}
+
+#if defined(__APPLE__) || defined(__FreeBSD__) || defined(__NetBSD__) ||       \
+    defined(__OpenBSD__) || defined(__DragonFly__)
+static int write_cookie(void *, const char *bytes, int n) {
+  return static_cast<int>(write_followed(bytes, static_cast<size_t>(n)));
+}
+static FILE *followed() {
+  return funopen(nullptr, nullptr, write_cookie, nullptr, nullptr);
+}
+#else
+static ssize_t write_cookie(void *, const char *bytes, size_t n) {
+  return write_followed(bytes, n);
+}
+static FILE *followed() {
+  cookie_io_functions_t io = {};
+  io.write = write_cookie;
+  return fopencookie(nullptr, "w", io);
+}
+#endif
+
+// Too small for the frame and the prompt: fewer than 70 columns or 24
+// rows. A size that cannot be read, or reads 0, changes nothing.
+static bool too_small() {
+  struct winsize size;
+  return ioctl(1, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 &&
+         size.ws_row > 0 && (size.ws_col < 70 || size.ws_row < 24);
+}
+
+bool follow_stdout() {
+  FILE *stream = isatty(1) ? followed() : nullptr;
+  if (!stream)
+    return false;
+  memset(picture, ' ', sizeof picture);
+  stdout = stream;
+  window_small = too_small();
+  redraw = window_small; // the notice, from the first pause
+  return true;
+}
+
+/* ------------------------------- Drawing ------------------------------- */
+
+// Large enough for the whole picture with a CUP for every row.
+static char drawn[25 * (80 + 8) + 32];
+
+// Erase, every row that holds something, the cursor back.
+static int draw_picture() {
+  int n = sprintf(drawn, "\x1b[2J"); // ED 2: erase the whole display
+  for (int row = 0; row < 25; row++) {
+    int end = 80;
+    while (end > 0 && picture[row][end - 1] == ' ')
+      end--;
+    if (end > 0) // CUP to the row's start, then its cells
+      n += sprintf(drawn + n, "\x1b[%d;1H%.*s", row + 1, end, picture[row]);
+  }
+  return n + sprintf(drawn + n, "\x1b[%d;%dH", picture_y + 1, picture_x + 1);
+}
+
+// Erase, then the notice in the middle of the window, broken at blanks
+// into lines that fit it.
+static int draw_notice() {
+  static const char notice[] =
+      "Make this window at least 70 x 24 to read the letter";
+  struct winsize size;
+  ioctl(1, TIOCGWINSZ, &size);
+  int width = size.ws_col, lines = 0, starts[8], lengths[8];
+  for (int at = 0, len = sizeof notice - 1; at < len && lines < 8; lines++) {
+    int end = at + width < len ? at + width : len;
+    while (end < len && end > at && notice[end] != ' ')
+      end--;
+    if (end == at) // a word wider than the window: cut it
+      end = at + width < len ? at + width : len;
+    starts[lines] = at;
+    lengths[lines] = end - at;
+    at = end + (notice[end] == ' ');
+  }
+  int n = sprintf(drawn, "\x1b[2J"); // ED 2: erase the whole display
+  int top = (size.ws_row - lines) / 2;
+  for (int line = 0; line < lines; line++) // CUP, centred, then the line
+    n += sprintf(drawn + n, "\x1b[%d;%dH%.*s", top + line + 1,
+                 (width - lengths[line]) / 2 + 1, lengths[line],
+                 notice + starts[line]);
+  return n;
+}
+
+void draw_if_asked() {
+  if (!redraw)
+    return;
+  redraw = 0;
+  window_small = too_small();
+  write_through(drawn, window_small ? draw_notice() : draw_picture());
+}

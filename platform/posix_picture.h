@@ -1,0 +1,24 @@
+// The screen as the show has drawn it, kept for a POSIX terminal that can
+// lose it: shared by the POSIX console's own sources, nowhere else.
+#ifndef BARU_PLATFORM_POSIX_PICTURE_H
+#define BARU_PLATFORM_POSIX_PICTURE_H
+
+#include <csignal>
+
+// When stdout is a terminal, makes it a stream that follows every byte
+// into the picture; says whether it did.
+bool follow_stdout();
+
+// Set from a signal handler: the terminal's screen or size may have
+// changed since it was last drawn.
+extern volatile sig_atomic_t redraw;
+
+// When asked: the picture whole, or a notice while the window is too small
+// for it. Written past the picture, straight to the terminal.
+void draw_if_asked();
+
+// A write of the program's own past stdout, whole, as a signal handler
+// may make it.
+void write_through(const char *bytes, int n);
+
+#endif
