@@ -33,11 +33,13 @@ static struct termios modes[3];                 // indexed by the enum above
 static volatile sig_atomic_t wanted = as_found; // what the run asks for
 static volatile sig_atomic_t held = as_found;   // what the terminal has
 static volatile sig_atomic_t park = 0; // a signal leaves the cursor below
+// The terminal keys are typed on: stdin's, or else the one the show is
+// drawn on, where they would echo over the letter all the same.
+static int keys = 0;
 
 // Changing the modes from the background of the controlling terminal
 // would stop the program; a terminal that is not the controlling one
-// (started by setsid, say) has no background. fd 0 is the keyboard, fd 1
-// the screen.
+// (started by setsid, say) has no background.
 static bool in_background(int fd) {
   pid_t foreground = tcgetpgrp(fd);
   return foreground != -1 && foreground != getpgrp();
@@ -52,7 +54,7 @@ static void stop_if_in_background() {
 }
 
 static void put_in_force(int which, int when) {
-  if (tcsetattr(0, when, &modes[which]) == 0)
+  if (tcsetattr(keys, when, &modes[which]) == 0)
     held = which;
 }
 
@@ -104,13 +106,13 @@ static void on_signal(int sig) {
   } else if (sig == SIGCONT) {
     catch_unless_ignored(SIGTSTP);
     stop_if_in_background(); // and on from here once fg brings it forward
-    if (wanted != as_found && !in_background(0))
+    if (wanted != as_found && !in_background(keys))
       put_in_force(wanted, TCSANOW);
     redraw = pictured;
   } else {
     // What was typed for the show is not the shell's to read.
     if (held != as_found)
-      tcflush(0, TCIFLUSH);
+      tcflush(keys, TCIFLUSH);
     give_modes_back();
     if (park) {
       static const char below[] = "\x1b[24;1H"; // CUP: row 23, column 0
@@ -125,7 +127,8 @@ static void on_signal(int sig) {
 // Signals are caught when either side is a terminal: the keyboard's modes
 // to give back, or the screen to keep.
 static void hold_terminal() {
-  bool keyboard = isatty(0) && tcgetattr(0, &modes[as_found]) == 0;
+  keys = isatty(0) ? 0 : 1;
+  bool keyboard = tcgetattr(keys, &modes[as_found]) == 0;
   park = pictured;
   if (!keyboard && !pictured)
     return;
@@ -150,7 +153,7 @@ static void hold_keyboard() {
   modes[one_key].c_cc[VMIN] = 1;
   modes[one_key].c_cc[VTIME] = 0;
   wanted = quiet;
-  if (!in_background(0))
+  if (!in_background(keys))
     put_in_force(quiet, TCSANOW);
 }
 
@@ -218,12 +221,12 @@ static void one_key_read() {
 // leaves none for the shell. Input from elsewhere is read as it comes.
 void key_read() {
   park = 0;
-  if (wanted == as_found) {
+  if (wanted != as_found && keys == 0) {
+    one_key_read();
+  } else {
     release_terminal();
     fflush(stdout);
     getchar();
-  } else {
-    one_key_read();
   }
   // The key is not echoed; the line break that a line-reading console
   // echoes for Enter still gives the shell a line below the prompt.

@@ -167,9 +167,7 @@ TEST(Music, RealPlayerWithoutSoundEndsAtOnce) {
 // Keys typed while the letter is written are not echoed over it, and do
 // not end the wait at the prompt: only a key pressed there does, one key,
 // unechoed. Afterwards the terminal's modes are as before.
-void typed_during_the_show_then_x(bool own_session) {
-  Launch launch;
-  launch.own_session = own_session;
+void typed_during_the_show_then_x(Launch launch) {
   launch.hold_at = {300};
   bool echo_held = false;
   launch.while_held = [&](pid_t, int terminal) {
@@ -191,13 +189,19 @@ void typed_during_the_show_then_x(bool own_session) {
 }
 
 TEST(Keys, TypedDuringTheShowLeaveTheLetterAlone) {
-  typed_during_the_show_then_x(false);
+  typed_during_the_show_then_x({});
 }
 
 // Started by setsid: the terminal is not the program's to control, and
-// still its echo is held.
-TEST(Keys, WithoutAControllingTerminalToo) {
-  typed_during_the_show_then_x(true);
+// still its echo is held. With stdin elsewhere, the keys typed on the
+// letter's terminal are held and dropped all the same.
+TEST(Keys, WithoutAControllingTerminalOrWithInputElsewhereToo) {
+  Launch launch;
+  launch.own_session = true;
+  typed_during_the_show_then_x(launch);
+  launch = {};
+  launch.input = Launch::at_end;
+  typed_during_the_show_then_x(launch);
 }
 
 // An arrow sends three bytes; the shell gets none of them.
