@@ -213,15 +213,9 @@ void shell_does(char command) { ASSERT_EQ(write(shell_now, &command, 1), 1); }
 
 int job_stopped_by() {
   struct pollfd told = {shell_now, POLLIN, 0};
-  char said;
-  int sig = 0;
-  while (poll(&told, 1, 5000) == 1 && read(shell_now, &said, 1) == 1) {
-    if (said == 'x')
-      return 0;
-    if (said == '\n' && sig)
-      return sig;
-    sig = said == 's' ? 0 : sig * 10 + (said - '0');
-  }
+  char sig = 0;
+  if (poll(&told, 1, 5000) == 1 && read(shell_now, &sig, 1) == 1)
+    return sig;
   return 0;
 }
 
@@ -266,23 +260,28 @@ bool same_modes(const struct termios &a, const struct termios &b) {
 }
 
 // The shell's part, as bash plays it: when its job stops, it takes the
-// terminal back and tells the test ("s<signal>"); on the test's word it
-// brings the job forward ('f') or continues it in the background ('b'),
-// sending SIGCONT only to a job that is stopped. Returns the job's end.
+// terminal back and tells the test the signal (a byte; 0 when the job
+// ends); on the test's word it brings the job forward ('f') or continues
+// it in the background ('b'), with a SIGCONT only to a stopped job.
 int play_the_shell(pid_t job) {
   signal(SIGTTOU, SIG_IGN); // it sets the foreground from the background
   bool job_stopped = false;
   for (;;) {
     int status;
     pid_t changed = waitpid(job, &status, WUNTRACED | WCONTINUED | WNOHANG);
-    if (changed == job && WIFSTOPPED(status)) {
+    if (changed > 0 && WIFSTOPPED(status)) {
       job_stopped = true;
       tcsetpgrp(2, getpgrp());
-      dprintf(5, "s%d\n", WSTOPSIG(status));
-    } else if (changed == job && WIFCONTINUED(status)) {
+      char sig = static_cast<char>(WSTOPSIG(status));
+      if (write(5, &sig, 1) != 1) {
+        // The test has gone; it learns nothing more.
+      }
+    } else if (changed > 0 && WIFCONTINUED(status)) {
       job_stopped = false;
-    } else if (changed == job || (changed < 0 && errno != EINTR)) {
-      dprintf(5, "x");
+    } else if (changed != 0) {
+      if (write(5, "", 1) != 1) {
+        // As above.
+      }
       return status;
     }
     struct pollfd asked = {5, POLLIN, 0};
