@@ -64,7 +64,6 @@ static void give_modes_back() {
 }
 
 static void on_signal(int sig);
-static void hold_keyboard();
 
 static void handle(int sig, void (*handler)(int)) {
   struct sigaction action = {};
@@ -124,6 +123,21 @@ static void on_signal(int sig) {
   errno = saved;
 }
 
+// Echo off while the show runs, one key unechoed at its end.
+static void hold_keyboard() {
+  // NOFLSH: Ctrl-C, Ctrl-\ and Ctrl-Z leave the output be, the cursor's
+  // parking among it; the handler throws the typed keys away itself.
+  modes[quiet] = modes[one_key] = modes[as_found];
+  modes[quiet].c_lflag = (modes[quiet].c_lflag & ~(ECHO | ECHONL)) | NOFLSH;
+  modes[one_key].c_lflag =
+      (modes[one_key].c_lflag & ~(ICANON | ECHO | ECHONL)) | NOFLSH;
+  modes[one_key].c_cc[VMIN] = 1;
+  modes[one_key].c_cc[VTIME] = 0;
+  wanted = quiet;
+  if (!in_background(keys))
+    put_in_force(quiet, TCSANOW);
+}
+
 // Signals are caught when either side is a terminal: the keyboard's modes
 // to give back, or the screen to keep.
 static void hold_terminal() {
@@ -140,21 +154,6 @@ static void hold_terminal() {
   if (keyboard)
     hold_keyboard();
   stop_if_in_background(); // started with &: before a thing is written
-}
-
-// Echo off while the show runs, one key unechoed at its end.
-static void hold_keyboard() {
-  // NOFLSH: Ctrl-C, Ctrl-\ and Ctrl-Z leave the output be, the cursor's
-  // parking among it; the handler throws the typed keys away itself.
-  modes[quiet] = modes[one_key] = modes[as_found];
-  modes[quiet].c_lflag = (modes[quiet].c_lflag & ~(ECHO | ECHONL)) | NOFLSH;
-  modes[one_key].c_lflag =
-      (modes[one_key].c_lflag & ~(ICANON | ECHO | ECHONL)) | NOFLSH;
-  modes[one_key].c_cc[VMIN] = 1;
-  modes[one_key].c_cc[VTIME] = 0;
-  wanted = quiet;
-  if (!in_background(keys))
-    put_in_force(quiet, TCSANOW);
 }
 
 static void release_terminal() {
