@@ -8,6 +8,14 @@
 
 namespace {
 
+// One call of the letter's script, in order.
+struct Step {
+  enum { line, pause, turn } kind;
+  int x, y, pace;   // a line: where it starts, its typewriter
+  std::string text; // a line: its text, without the zero byte
+  int ms;           // a pause
+};
+
 // The calls of show_letter: type_line<x, y>("text", pace), pause_ms(ms)
 // and turn_page(), in the order they stand.
 std::vector<Step> read_letter() {
@@ -38,12 +46,12 @@ std::vector<Step> read_letter() {
   return steps;
 }
 
-} // namespace
-
 const std::vector<Step> &letter() {
   static const std::vector<Step> steps = read_letter();
   return steps;
 }
+
+} // namespace
 
 std::vector<int> show_pauses(std::vector<int> *turns) {
   std::vector<int> ms(200, 20); // loading bar: 50 cells of four phases

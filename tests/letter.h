@@ -9,16 +9,6 @@
 
 #include "harness.h"
 
-// One call of the letter's script, in order.
-struct Step {
-  enum { line, pause, turn } kind;
-  int x = 0, y = 0, pace = 0; // a line: where it starts, its typewriter
-  std::string text;           // a line: its text, without the zero byte
-  int ms = 0;                 // a pause
-};
-
-const std::vector<Step> &letter();
-
 // Every pause of the show, loading bar included, in order; each entry of
 // turns is the pause that begins a page turn.
 std::vector<int> show_pauses(std::vector<int> *turns = nullptr);
