@@ -65,11 +65,15 @@ static void give_modes_back() {
 
 static void on_signal(int sig);
 
+// A SIGCONT that comes with a signal to end the show (kill %1 sends one
+// to a stopped job) waits till that signal is handled: continued in the
+// background, the show would otherwise stop again before it could end.
 static void handle(int sig, void (*handler)(int)) {
   struct sigaction action = {};
   action.sa_handler = handler;
   action.sa_flags = SA_RESTART;
   sigemptyset(&action.sa_mask);
+  sigaddset(&action.sa_mask, SIGCONT);
   sigaction(sig, &action, nullptr);
 }
 
@@ -113,7 +117,7 @@ static void on_signal(int sig) {
     if (held != as_found)
       tcflush(keys, TCIFLUSH);
     give_modes_back();
-    if (park) {
+    if (park && !in_background(1)) { // the shell's screen is not the show's
       static const char below[] = "\x1b[24;1H"; // CUP: row 23, column 0
       write_through(below, sizeof below - 1);
     }

@@ -270,6 +270,21 @@ INSTANTIATE_TEST_SUITE_P(
                     Ending{"BrokenPipe", SIGPIPE, nullptr}),
     [](const auto &info) { return std::string(info.param.name); });
 
+// kill %1 ends the show that waits, stopped, in the background, and the
+// shell's screen stays as it was.
+TEST(Signal, KillEndsTheShowStoppedInTheBackground) {
+  Launch launch;
+  launch.background = true;
+  launch.then = 'k';
+  ProgramRun run = run_baru(launch);
+  EXPECT_TRUE(run.waited_in_background);
+  ASSERT_TRUE(WIFSIGNALED(run.status)) << run.status;
+  EXPECT_EQ(WTERMSIG(run.status), SIGTERM);
+  EXPECT_EQ(text(run.at_end), text(Screen(25)));
+  EXPECT_EQ(run.end_y, 0) << "the cursor moved on the shell's screen";
+  EXPECT_TRUE(run.modes_kept);
+}
+
 // Started as by nohup, the show outlives a hangup.
 TEST(Signal, IgnoredAtStartStaysIgnored) {
   Launch launch;

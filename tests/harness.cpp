@@ -261,8 +261,9 @@ bool same_modes(const struct termios &a, const struct termios &b) {
 
 // The shell's part, as bash plays it: when its job stops, it takes the
 // terminal back and tells the test the signal (a byte; 0 when the job
-// ends); on the test's word it brings the job forward ('f') or continues
-// it in the background ('b'), with a SIGCONT only to a stopped job.
+// ends); on the test's word it brings the job forward ('f'), continues
+// it in the background ('b') or ends it ('k'), with a SIGCONT only to a
+// stopped job.
 int play_the_shell(pid_t job) {
   signal(SIGTTOU, SIG_IGN); // it sets the foreground from the background
   bool job_stopped = false;
@@ -290,6 +291,8 @@ int play_the_shell(pid_t job) {
       continue;
     if (command == 'f')
       tcsetpgrp(2, job);
+    if (command == 'k')
+      kill(-job, SIGTERM);
     if (job_stopped)
       kill(-job, SIGCONT);
   }
@@ -453,7 +456,7 @@ ProgramRun run_baru(const Launch &launch) {
   if (launch.background && job_stopped_by() == SIGTTOU) {
     struct pollfd written = {master, POLLIN, 0};
     run.waited_in_background = poll(&written, 1, 0) == 0;
-    shell_does('f');
+    shell_does(launch.then);
   }
   Shown shown{launch.output == Launch::terminal ? master
               : launch.output == Launch::pipe   ? pipe_ends[0]

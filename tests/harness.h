@@ -39,7 +39,8 @@ struct Launch {
   enum { keyboard, at_end, piped } input = keyboard;
   enum { terminal, pipe, file, nowhere } output = terminal;
   bool own_session = false; // started by setsid: no controlling terminal
-  bool background = false;  // started with &, brought forward once stopped
+  bool background = false;  // started with &; once it has stopped itself,
+  char then = 'f';          // the shell brings it forward, or kills it ('k')
   int rows = 25, cols = 80;
   std::string dir;          // working directory, when not this one
   std::string path;         // PATH, when not inherited
@@ -85,9 +86,9 @@ void resize(int terminal, int rows, int cols);
 void write_over(int terminal, const std::string &bytes);
 bool stopped(pid_t pid); // stopped by a signal, as /proc tells
 // The shell's part in job control: 'f' brings the job forward (fg), 'b'
-// continues it in the background (bg), each with a SIGCONT if it is
-// stopped. job_stopped_by waits for the shell to see the job stop, and
-// gives the signal, or 0 if it ends or does not stop.
+// continues it in the background (bg), 'k' ends it (kill %1), each with a
+// SIGCONT if it is stopped. job_stopped_by waits for the shell to see the job
+// stop, and gives the signal, or 0 if it ends or does not stop.
 void shell_does(char command);
 int job_stopped_by();
 pid_t session_of(pid_t pid);
