@@ -268,7 +268,7 @@ int play_the_shell(pid_t job) {
   signal(SIGTTOU, SIG_IGN); // it sets the foreground from the background
   bool job_stopped = false;
   for (;;) {
-    int status;
+    int status = 0;
     pid_t changed = waitpid(job, &status, WUNTRACED | WCONTINUED | WNOHANG);
     if (changed > 0 && WIFSTOPPED(status)) {
       job_stopped = true;
