@@ -5,7 +5,8 @@ import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import { after, before, test } from 'node:test';
 
-import { launchChromium, screenOf, serveSite } from './web_browser.mjs';
+import { launchChromium, screenOf, serveSite, unpackSite } from
+  './web_browser.mjs';
 
 // page, column, row, text
 const letter = [
@@ -51,6 +52,11 @@ function letterPage(number) {
 const finalScreen = readFileSync(new URL('final_screen.txt', import.meta.url),
   'utf8').split('\n').slice(0, 25).map((row) => row.trimEnd()).join('\n');
 
+// After the last key: the letter as it stands, the prompt's row saying
+// quietly that the show is over.
+const endScreen = finalScreen.replace(/[^\n]*$/,
+  '   The end. Click, tap or press a key to read it again.');
+
 // Moves the page's clock on half a second at a time until the screen is
 // `expected`. Every page stands four seconds before its turn.
 async function untilScreen(page, expected, what, budgetMs = 60000) {
@@ -64,9 +70,17 @@ async function untilScreen(page, expected, what, budgetMs = 60000) {
 
 const show = (page) => page.evaluate(() => document.body.dataset.show);
 
-// The page with its clock faked, once the show is ready to be opened.
-async function openPage(t, music, options) {
-  const { url, close } = await serveSite(music);
+// With BARU_UPDATE=1, the README's pictures are taken anew into docs/.
+async function picture(page, name) {
+  if (process.env.BARU_UPDATE === '1')
+    await page.screenshot({ path: new URL(`../docs/${name}`,
+      import.meta.url).pathname });
+}
+
+// The page with its clock faked, once the show is ready to be opened;
+// served, or opened from disk with `from` = unpackSite.
+async function openPage(t, music, options, from = serveSite) {
+  const { url, close } = await from(music);
   t.after(close);
   const page = await browser.newPage(options);
   t.after(() => page.close());
@@ -104,19 +118,46 @@ function tone() {
   return wav;
 }
 
-// Resolves once the music plays, or says why it does not.
-function musicState(page) {
-  return page.evaluate(() => new Promise((resolve) => {
-    const check = () => {
-      if (music.error)
-        resolve(`error ${music.error.code}`);
-      else if (!music.paused && music.readyState >= 3)
-        resolve('playing');
+// Watches the music from the next gesture on, armed before it so that no
+// event is missed: `started()` resolves once it plays, or says why not.
+async function musicWatch(page) {
+  await page.evaluate(() => {
+    window.started = new Promise((resolve) => {
+      music.addEventListener('playing', () => resolve('playing'));
+      music.addEventListener('error', () =>
+        resolve(`error ${music.error.code}`));
+    });
+  });
+  return () => page.evaluate(() => window.started);
+}
+
+// Where the cells stand in the window, and how tall one is.
+function fitOf(page) {
+  return page.evaluate(() => {
+    const screen = terminal.element.querySelector('.xterm-screen');
+    const box = screen.getBoundingClientRect();
+    const cellWidth = screen.offsetWidth / terminal.cols;
+    // Along the rows: across the window, or down it when turned.
+    const [start, length] = document.body.hasAttribute('data-turned')
+      ? [box.top, innerHeight] : [box.left, innerWidth];
+    const { scrollWidth, scrollHeight } = document.documentElement;
+    return {
+      inside: box.left >= 0 && box.top >= 0 &&
+        box.right <= innerWidth && box.bottom <= innerHeight,
+      scrolls: scrollWidth > innerWidth || scrollHeight > innerHeight,
+      filled: Math.max(box.width / innerWidth, box.height / innerHeight),
+      // The frame's first margin less its last, in cells.
+      offCentre: Math.abs(2 * start + 70 * cellWidth - length) / cellWidth,
+      cellHeight: screen.offsetHeight / terminal.rows,
     };
-    music.addEventListener('playing', check);
-    music.addEventListener('error', check);
-    check();
-  }));
+  });
+}
+
+// The whole frame in the window, centred to a cell, and no scrolling.
+function assertFits(fit) {
+  assert.ok(fit.inside, 'cells outside the window');
+  assert.ok(!fit.scrolls, 'the page scrolls');
+  assert.ok(fit.offCentre <= 1, `frame off centre by ${fit.offCentre} cells`);
 }
 
 let browser;
@@ -127,13 +168,15 @@ test('a key opens the letter with its music; every page before its turn; ' +
      'only a key pressed at the prompt ends the show', async (t) => {
   const page = await openPage(t, tone(),
     { viewport: { width: 1024, height: 640 } });
+  assertFits(await fitOf(page));
 
   await page.clock.runFor(0);
   assert.match(await screenOf(page), /press a key to open the letter/);
   assert.ok(!page.asked.includes('/athousandyears.mp3'), 'music before a key');
 
+  const started = await musicWatch(page);
   await page.keyboard.press('Enter');
-  assert.equal(await musicState(page), 'playing');
+  assert.equal(await started(), 'playing');
 
   for (let number = 1; number <= 7; number++) {
     await untilScreen(page, letterPage(number), `page ${number}`);
@@ -145,6 +188,7 @@ test('a key opens the letter with its music; every page before its turn; ' +
   await page.keyboard.down('q'); // held down from the show into the prompt
 
   await untilScreen(page, finalScreen, 'the prompt');
+  await picture(page, 'browser_last_page.png');
   await page.keyboard.down('q');
   await page.keyboard.press('Shift');
   assert.equal(await show(page), 'running', 'ended by no key at the prompt');
@@ -153,40 +197,71 @@ test('a key opens the letter with its music; every page before its turn; ' +
   await page.keyboard.press('x');
   assert.equal(await show(page), 'over');
   await page.clock.runFor(1000);
-  assert.equal(await screenOf(page), finalScreen, 'the key echoed');
+  assert.equal(await screenOf(page), endScreen, 'the key echoed');
   assert.deepEqual(page.errors, []);
 });
 
-test('on a phone held sideways the whole frame fits; a tap opens the ' +
-     'letter without its music, and a tap ends it', async (t) => {
+test('on a phone the whole frame fits, sideways and, upright, turned as ' +
+     'large; a tap opens the letter without its music, a tap ends it, ' +
+     'and only the next tap opens it again', async (t) => {
   const page = await openPage(t, null, {
     viewport: { width: 844, height: 390 }, hasTouch: true, isMobile: true,
   });
+  const sideways = await fitOf(page);
+  assertFits(sideways);
+  assert.ok(sideways.filled > 0.9, `font too small: ${sideways.filled}`);
 
-  const fit = await page.evaluate(() => {
-    const cells = terminal.element.querySelector('.xterm-screen')
-      .getBoundingClientRect();
-    const { scrollWidth, scrollHeight } = document.documentElement;
-    return {
-      inside: cells.left >= 0 && cells.top >= 0 &&
-        cells.right <= innerWidth && cells.bottom <= innerHeight,
-      scrolls: scrollWidth > innerWidth || scrollHeight > innerHeight,
-      filled: Math.max(cells.width / innerWidth, cells.height / innerHeight),
-      offCentre: Math.max(Math.abs(cells.left + cells.right - innerWidth),
-        Math.abs(cells.top + cells.bottom - innerHeight)),
-    };
-  });
-  assert.ok(fit.inside, 'cells outside the window');
-  assert.ok(!fit.scrolls, 'the page scrolls');
-  assert.ok(fit.filled > 0.9, `font too small: ${fit.filled}`);
-  assert.ok(fit.offCentre <= 2, `off centre by ${fit.offCentre} px`);
+  await page.setViewportSize({ width: 390, height: 844 });
+  await page.locator('body[data-turned]').waitFor({ state: 'attached' });
+  const upright = await fitOf(page);
+  assertFits(upright);
+  assert.ok(upright.cellHeight >= 0.9 * sideways.cellHeight,
+    `cells ${upright.cellHeight} px upright, ${sideways.cellHeight} sideways`);
+  assert.ok(await page.locator('#turn').isVisible(), 'no word to turn it');
 
-  await page.touchscreen.tap(422, 195);
-  assert.equal(await musicState(page), 'error 4'); // the file is not there
+  const started = await musicWatch(page);
+  await page.touchscreen.tap(195, 422);
+  assert.equal(await started(), 'error 4'); // the file is not there
+  assert.ok(!await page.locator('#turn').isVisible(), 'turn, in the show');
   await untilScreen(page, finalScreen, 'the prompt', 300000);
-  await page.touchscreen.tap(422, 195);
+  await picture(page, 'phone_upright.png');
+  await page.setViewportSize({ width: 844, height: 390 });
+  await page.locator('body:not([data-turned])').waitFor();
+  await page.clock.runFor(100); // the terminal drawn at its new size
+  await picture(page, 'phone_sideways.png');
+
+  // The tap that ends the show, its click included, does not open it again.
+  const tap = async () => {
+    await page.evaluate(() => {
+      window.clicked = new Promise((resolve) =>
+        addEventListener('click', resolve, { once: true }));
+    });
+    await page.touchscreen.tap(422, 195);
+    await page.evaluate(() => window.clicked);
+  };
+  await tap();
   assert.equal(await show(page), 'over');
   await page.clock.runFor(1000);
-  assert.equal(await screenOf(page), finalScreen);
+  assert.equal(await screenOf(page), endScreen);
+  await tap();
+  await page.clock.runFor(500);
+  assert.match(await screenOf(page), /Loading, please wait/);
+  assert.deepEqual(page.errors, []);
+});
+
+test('opened from disk, the package plays the letter with its music, and ' +
+     'after the end, again', async (t) => {
+  const page = await openPage(t, tone(),
+    { viewport: { width: 1280, height: 720 } }, unpackSite);
+  let started = await musicWatch(page);
+  await page.keyboard.press('Enter');
+  assert.equal(await started(), 'playing');
+  await untilScreen(page, finalScreen, 'the prompt', 300000);
+  await page.keyboard.press('x');
+  started = await musicWatch(page);
+  await page.keyboard.press('Enter');
+  assert.equal(await started(), 'playing');
+  await page.clock.runFor(500);
+  assert.match(await screenOf(page), /Loading, please wait/);
   assert.deepEqual(page.errors, []);
 });
