@@ -1,10 +1,8 @@
 // What the browser test and the web benchmark share: the built site on a
 // local web server or unpacked from its package, Debian's chromium through
 // Playwright, and the screen read from the page's own terminal.
-import { execFileSync } from 'node:child_process';
 import { createRequire } from 'node:module';
-import { mkdtemp, readdir, readFile, rm, writeFile } from 'node:fs/promises';
-import { tmpdir } from 'node:os';
+import { readdir, readFile, writeFile } from 'node:fs/promises';
 import http from 'node:http';
 import path from 'node:path';
 
@@ -12,14 +10,13 @@ const top = path.dirname(path.dirname(new URL(import.meta.url).pathname));
 const { chromium } = createRequire(path.join(top, 'web', 'package.json'))(
   'playwright-core');
 
-const build = path.join(top, 'build-web');
-export const site = path.join(build, 'site');
+export const site = path.join(top, 'build-web', 'site');
+const unpacked = path.join(top, 'build-web', 'unpacked');
 
 const types = {
   '.html': 'text/html',
   '.js': 'text/javascript',
   '.css': 'text/css',
-  '.wasm': 'application/wasm',
   '.mp3': 'audio/mpeg',
 };
 
@@ -44,22 +41,11 @@ export async function serveSite(music = null) {
   return { url: `http://127.0.0.1:${server.address().port}/`, close };
 }
 
-// The package, baru-<version>-web.zip, unpacked into a fresh folder, with
-// `music`, when given, beside the page: the site as it opens from disk.
-export async function unpackSite(music = null) {
-  const zip = (await readdir(build)).find((name) => name.endsWith('-web.zip'));
-  if (!zip)
-    throw new Error('no web package in build-web: build its package target');
-  const folder = await mkdtemp(path.join(tmpdir(), 'baru-web-'));
-  execFileSync('cmake', ['-E', 'tar', 'xf', path.join(build, zip)],
-    { cwd: folder });
-  const unpacked = path.join(folder, (await readdir(folder))[0]);
-  if (music)
-    await writeFile(path.join(unpacked, 'athousandyears.mp3'), music);
-  return {
-    url: `file://${unpacked}/index.html`,
-    close: () => rm(folder, { recursive: true, force: true }),
-  };
+// The package as tests/web_show.sh unpacks it, `music` beside its page.
+export async function siteOnDisk(music) {
+  const folder = path.join(unpacked, (await readdir(unpacked))[0]);
+  await writeFile(path.join(folder, 'athousandyears.mp3'), music);
+  return { url: `file://${folder}/index.html`, close() {} };
 }
 
 // Headless, with a fresh profile, and nothing that reaches for the network.

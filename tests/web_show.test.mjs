@@ -5,7 +5,7 @@ import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import { after, before, test } from 'node:test';
 
-import { launchChromium, screenOf, serveSite, unpackSite } from
+import { launchChromium, screenOf, serveSite, siteOnDisk } from
   './web_browser.mjs';
 
 // page, column, row, text
@@ -52,8 +52,7 @@ function letterPage(number) {
 const finalScreen = readFileSync(new URL('final_screen.txt', import.meta.url),
   'utf8').split('\n').slice(0, 25).map((row) => row.trimEnd()).join('\n');
 
-// After the last key: the letter as it stands, the prompt's row saying
-// quietly that the show is over.
+// After the last key: the letter as it stands, the prompt's row saying so.
 const endScreen = finalScreen.replace(/[^\n]*$/,
   '   The end. Click, tap or press a key to read it again.');
 
@@ -71,14 +70,11 @@ async function untilScreen(page, expected, what, budgetMs = 60000) {
 const show = (page) => page.evaluate(() => document.body.dataset.show);
 
 // With BARU_UPDATE=1, the README's pictures are taken anew into docs/.
-async function picture(page, name) {
-  if (process.env.BARU_UPDATE === '1')
-    await page.screenshot({ path: new URL(`../docs/${name}`,
-      import.meta.url).pathname });
-}
+const picture = (page, name) => process.env.BARU_UPDATE === '1' &&
+  page.screenshot({ path: new URL(`../docs/${name}`, import.meta.url)
+    .pathname });
 
-// The page with its clock faked, once the show is ready to be opened;
-// served, or opened from disk with `from` = unpackSite.
+// The page with its clock faked, once the show is ready to be opened.
 async function openPage(t, music, options, from = serveSite) {
   const { url, close } = await from(music);
   t.after(close);
@@ -118,9 +114,9 @@ function tone() {
   return wav;
 }
 
-// Watches the music from the next gesture on, armed before it so that no
-// event is missed: `started()` resolves once it plays, or says why not.
-async function musicWatch(page) {
+// Makes a gesture that starts the music: 'playing' once it plays, or why
+// it does not. Armed before the gesture, so that no event is missed.
+async function musicOn(page, gesture) {
   await page.evaluate(() => {
     window.started = new Promise((resolve) => {
       music.addEventListener('playing', () => resolve('playing'));
@@ -128,55 +124,50 @@ async function musicWatch(page) {
         resolve(`error ${music.error.code}`));
     });
   });
-  return () => page.evaluate(() => window.started);
+  await gesture();
+  return page.evaluate(() => window.started);
 }
 
-// Where the cells stand in the window, and how tall one is.
+// Whether the whole frame (70 columns) is in the window, unscrolled, and
+// centred to a cell along its rows (down the window when turned).
 function fitOf(page) {
   return page.evaluate(() => {
     const screen = terminal.element.querySelector('.xterm-screen');
-    const box = screen.getBoundingClientRect();
-    const cellWidth = screen.offsetWidth / terminal.cols;
-    // Along the rows: across the window, or down it when turned.
+    const { left, top, right, bottom } = screen.getBoundingClientRect();
+    const cell = screen.offsetWidth / terminal.cols;
     const [start, length] = document.body.hasAttribute('data-turned')
-      ? [box.top, innerHeight] : [box.left, innerWidth];
+      ? [top, innerHeight] : [left, innerWidth];
     const { scrollWidth, scrollHeight } = document.documentElement;
     return {
-      inside: box.left >= 0 && box.top >= 0 &&
-        box.right <= innerWidth && box.bottom <= innerHeight,
-      scrolls: scrollWidth > innerWidth || scrollHeight > innerHeight,
-      filled: Math.max(box.width / innerWidth, box.height / innerHeight),
-      // The frame's first margin less its last, in cells.
-      offCentre: Math.abs(2 * start + 70 * cellWidth - length) / cellWidth,
+      fits: left >= 0 && top >= 0 && right <= innerWidth &&
+        bottom <= innerHeight && scrollWidth <= innerWidth &&
+        scrollHeight <= innerHeight &&
+        Math.abs(2 * start + 70 * cell - length) <= cell,
+      filled: Math.max((right - left) / innerWidth,
+        (bottom - top) / innerHeight),
       cellHeight: screen.offsetHeight / terminal.rows,
     };
   });
-}
-
-// The whole frame in the window, centred to a cell, and no scrolling.
-function assertFits(fit) {
-  assert.ok(fit.inside, 'cells outside the window');
-  assert.ok(!fit.scrolls, 'the page scrolls');
-  assert.ok(fit.offCentre <= 1, `frame off centre by ${fit.offCentre} cells`);
 }
 
 let browser;
 before(async () => { browser = await launchChromium(); });
 after(() => browser.close());
 
-test('a key opens the letter with its music; every page before its turn; ' +
-     'only a key pressed at the prompt ends the show', async (t) => {
+for (const [from, where] of [[serveSite, 'served'], [siteOnDisk, 'on disk']])
+test(`${where}: a key opens the letter with its music; every page ` +
+     'before its turn; only a key pressed at the prompt ends the show; ' +
+     'one more opens it again', async (t) => {
   const page = await openPage(t, tone(),
-    { viewport: { width: 1024, height: 640 } });
-  assertFits(await fitOf(page));
+    { viewport: { width: 1024, height: 640 } }, from);
+  assert.ok((await fitOf(page)).fits, 'frame not whole and centred');
 
   await page.clock.runFor(0);
   assert.match(await screenOf(page), /press a key to open the letter/);
   assert.ok(!page.asked.includes('/athousandyears.mp3'), 'music before a key');
 
-  const started = await musicWatch(page);
-  await page.keyboard.press('Enter');
-  assert.equal(await started(), 'playing');
+  const enter = () => page.keyboard.press('Enter');
+  assert.equal(await musicOn(page, enter), 'playing');
 
   for (let number = 1; number <= 7; number++) {
     await untilScreen(page, letterPage(number), `page ${number}`);
@@ -198,70 +189,38 @@ test('a key opens the letter with its music; every page before its turn; ' +
   assert.equal(await show(page), 'over');
   await page.clock.runFor(1000);
   assert.equal(await screenOf(page), endScreen, 'the key echoed');
+  assert.equal(await musicOn(page, enter), 'playing');
+  await page.clock.runFor(500);
+  assert.match(await screenOf(page), /Loading, please wait/);
   assert.deepEqual(page.errors, []);
 });
 
-test('on a phone the whole frame fits, sideways and, upright, turned as ' +
-     'large; a tap opens the letter without its music, a tap ends it, ' +
-     'and only the next tap opens it again', async (t) => {
+test('on a phone the whole frame fits, sideways and, as large, upright; ' +
+     'a tap opens the letter without its music, and a tap ends it',
+async (t) => {
   const page = await openPage(t, null, {
     viewport: { width: 844, height: 390 }, hasTouch: true, isMobile: true,
   });
+
   const sideways = await fitOf(page);
-  assertFits(sideways);
+  assert.ok(sideways.fits, 'frame not whole and centred');
   assert.ok(sideways.filled > 0.9, `font too small: ${sideways.filled}`);
 
+  assert.equal(await musicOn(page, () => page.touchscreen.tap(422, 195)),
+    'error 4'); // the file is not there
+  await untilScreen(page, finalScreen, 'the prompt', 300000);
+  await picture(page, 'phone_sideways.png');
   await page.setViewportSize({ width: 390, height: 844 });
   await page.locator('body[data-turned]').waitFor({ state: 'attached' });
   const upright = await fitOf(page);
-  assertFits(upright);
-  assert.ok(upright.cellHeight >= 0.9 * sideways.cellHeight,
-    `cells ${upright.cellHeight} px upright, ${sideways.cellHeight} sideways`);
-  assert.ok(await page.locator('#turn').isVisible(), 'no word to turn it');
-
-  const started = await musicWatch(page);
-  await page.touchscreen.tap(195, 422);
-  assert.equal(await started(), 'error 4'); // the file is not there
-  assert.ok(!await page.locator('#turn').isVisible(), 'turn, in the show');
-  await untilScreen(page, finalScreen, 'the prompt', 300000);
-  await picture(page, 'phone_upright.png');
-  await page.setViewportSize({ width: 844, height: 390 });
-  await page.locator('body:not([data-turned])').waitFor();
+  assert.ok(upright.fits && upright.cellHeight >= 0.9 * sideways.cellHeight,
+    `upright ${JSON.stringify(upright)}, sideways ${sideways.cellHeight}`);
   await page.clock.runFor(100); // the terminal drawn at its new size
-  await picture(page, 'phone_sideways.png');
+  await picture(page, 'phone_upright.png');
 
-  // The tap that ends the show, its click included, does not open it again.
-  const tap = async () => {
-    await page.evaluate(() => {
-      window.clicked = new Promise((resolve) =>
-        addEventListener('click', resolve, { once: true }));
-    });
-    await page.touchscreen.tap(422, 195);
-    await page.evaluate(() => window.clicked);
-  };
-  await tap();
-  assert.equal(await show(page), 'over');
+  await page.touchscreen.tap(195, 422);
+  await page.locator('body[data-show="over"]').waitFor({ state: 'attached' });
   await page.clock.runFor(1000);
   assert.equal(await screenOf(page), endScreen);
-  await tap();
-  await page.clock.runFor(500);
-  assert.match(await screenOf(page), /Loading, please wait/);
-  assert.deepEqual(page.errors, []);
-});
-
-test('opened from disk, the package plays the letter with its music, and ' +
-     'after the end, again', async (t) => {
-  const page = await openPage(t, tone(),
-    { viewport: { width: 1280, height: 720 } }, unpackSite);
-  let started = await musicWatch(page);
-  await page.keyboard.press('Enter');
-  assert.equal(await started(), 'playing');
-  await untilScreen(page, finalScreen, 'the prompt', 300000);
-  await page.keyboard.press('x');
-  started = await musicWatch(page);
-  await page.keyboard.press('Enter');
-  assert.equal(await started(), 'playing');
-  await page.clock.runFor(500);
-  assert.match(await screenOf(page), /Loading, please wait/);
   assert.deepEqual(page.errors, []);
 });

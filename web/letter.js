@@ -97,8 +97,7 @@ const endNote = '\x1b[?25l' + // DECTCEM: hide the cursor
 
 /* --------------------------- Keys and taps ----------------------------- */
 
-// The browser lets sound play from a click, a tap's release or a key; the
-// show starts in that same moment, the first time or again after the end.
+// The show starts on a gesture, the first time or again after the end.
 function openLetter() {
   const state = document.body.dataset.show;
   if (state !== 'ready' && state !== 'over')
@@ -125,24 +124,16 @@ function endShow() {
 const modifiers = ['Shift', 'Control', 'Alt', 'AltGraph', 'Meta', 'CapsLock',
   'NumLock', 'ScrollLock', 'Fn', 'FnLock', 'Hyper', 'Super', 'Symbol'];
 
-// Opened first, then ended: the key that ends the show never opens it
-// again at once.
-addEventListener('keydown', (event) => {
-  if (event.repeat || modifiers.includes(event.key))
-    return;
+// Opened first, then ended: the key, click or tap that ends the show never
+// opens it again at once. A tap counts as its click, on its release: the
+// browser lets sound play from a key or a click, not from a touch's press.
+function onGesture() {
   openLetter();
   endShow();
-});
+}
 
-// A tap or a click ends the show as it is pressed; its click, which comes
-// after, must not open the letter again: only a press made after the end
-// does.
-let pressedAfterEnd = false;
-addEventListener('pointerdown', () => {
-  pressedAfterEnd = document.body.dataset.show === 'over';
-  endShow();
+addEventListener('keydown', (event) => {
+  if (!event.repeat && !modifiers.includes(event.key))
+    onGesture();
 });
-addEventListener('click', () => {
-  if (document.body.dataset.show === 'ready' || pressedAfterEnd)
-    openLetter();
-});
+addEventListener('click', onGesture);
