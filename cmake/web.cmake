@@ -1,16 +1,18 @@
-# The web build (emcmake cmake): the show as baru.js and baru.wasm, with
-# the page and xterm.js, in build-web/site/, a folder that any static web
-# server serves as it is.
+# The web build (emcmake cmake): the show as baru.js, with the page and
+# xterm.js, in build-web/site/, a folder that any static web server serves
+# as it is, and that opens from disk too. `--target package` makes
+# baru-<version>-web.zip: that folder with a README.txt for the giver.
 set(site ${CMAKE_BINARY_DIR}/site)
 set(page ${PROJECT_SOURCE_DIR}/web)
 
 set_target_properties(baru PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${site})
 # Asyncify keeps pauses and the final read blocking calls; the file system
 # lets the page take stdout byte by byte; the page starts main itself, on
-# the reader's gesture.
+# the reader's gesture, and again after the end. The wasm goes inside
+# baru.js, since a page opened from disk may not fetch it.
 target_link_options(
   baru PRIVATE -sASYNCIFY -sFORCE_FILESYSTEM -sENVIRONMENT=web
-  -sEXPORTED_RUNTIME_METHODS=callMain)
+  -sEXPORTED_RUNTIME_METHODS=callMain -sSINGLE_FILE)
 # Debian's emcc runs its JavaScript tools with the machine's Node.js, which
 # finds Debian's acorn only through NODE_PATH.
 set_property(TARGET baru PROPERTY CXX_LINKER_LAUNCHER
@@ -33,3 +35,15 @@ add_custom_command(
   WORKING_DIRECTORY ${npm}
   DEPENDS ${page}/package.json ${page}/package-lock.json)
 add_custom_target(xterm ALL DEPENDS ${site}/xterm.js ${site}/xterm.css)
+
+# The package: the site's files by name, so a music file put into site/
+# for a preview never goes with it; CRLF, for Notepad.
+configure_file(${page}/README.txt README.txt @ONLY NEWLINE_STYLE CRLF)
+install(FILES ${site}/index.html ${site}/letter.js ${site}/baru.js
+              ${site}/xterm.js ${site}/xterm.css
+              ${CMAKE_CURRENT_BINARY_DIR}/README.txt DESTINATION .)
+set(CPACK_GENERATOR ZIP)
+set(CPACK_SYSTEM_NAME web)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "A birthday letter, shown as an animated show in a browser page")
+include(CPack)

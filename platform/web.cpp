@@ -1,4 +1,4 @@
-// The console in a browser page: an 80x25 terminal (xterm.js) that the
+// The console in a browser page: a 70x25 terminal (xterm.js) that the
 // page (web/letter.js) holds, the show compiled with Emscripten and
 // Asyncify, so that pauses and the final read stay blocking calls here
 // while the page runs on between them.
@@ -25,8 +25,14 @@ EM_ASYNC_JS(void, key_after_prompt, (), { await Module.keyAfterPrompt(); });
 // Larger than anything the show writes between two pauses.
 static char gathered[16384];
 
+// The page may run the show again; stdout takes its buffer once, before
+// anything is written.
 void console_clear() {
-  setvbuf(stdout, gathered, _IOFBF, sizeof gathered);
+  static bool buffered = false;
+  if (!buffered) {
+    setvbuf(stdout, gathered, _IOFBF, sizeof gathered);
+    buffered = true;
+  }
   printf("\x1b[2J"); // ED 2: erase the whole display
   printf("\x1b[H");  // CUP: cursor home, top-left
 }

@@ -1,8 +1,8 @@
 // What the browser test and the web benchmark share: the built site on a
-// local web server, Debian's chromium through Playwright, and the screen
-// read from the page's own terminal.
+// local web server or unpacked from its package, Debian's chromium through
+// Playwright, and the screen read from the page's own terminal.
 import { createRequire } from 'node:module';
-import { readFile } from 'node:fs/promises';
+import { readdir, readFile, writeFile } from 'node:fs/promises';
 import http from 'node:http';
 import path from 'node:path';
 
@@ -11,12 +11,12 @@ const { chromium } = createRequire(path.join(top, 'web', 'package.json'))(
   'playwright-core');
 
 export const site = path.join(top, 'build-web', 'site');
+const unpacked = path.join(top, 'build-web', 'unpacked');
 
 const types = {
   '.html': 'text/html',
   '.js': 'text/javascript',
   '.css': 'text/css',
-  '.wasm': 'application/wasm',
   '.mp3': 'audio/mpeg',
 };
 
@@ -39,6 +39,13 @@ export async function serveSite(music = null) {
     server.closeAllConnections();
   };
   return { url: `http://127.0.0.1:${server.address().port}/`, close };
+}
+
+// The package as tests/web_show.sh unpacks it, `music` beside its page.
+export async function siteOnDisk(music) {
+  const folder = path.join(unpacked, (await readdir(unpacked))[0]);
+  await writeFile(path.join(folder, 'athousandyears.mp3'), music);
+  return { url: `file://${folder}/index.html`, close() {} };
 }
 
 // Headless, with a fresh profile, and nothing that reaches for the network.

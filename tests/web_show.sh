@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # The web build in a real browser. Installs what it needs when it is
 # missing (Debian's emscripten and chromium, Node.js and npm, the page's
-# npm packages), builds the site as the README does, then runs the browser
-# test on Debian's chromium, driven by Playwright.
+# npm packages), builds the site and its package (unpacked) as the README
+# does, then runs the browser test on Debian's chromium, with Playwright.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash tests/install.sh emscripten chromium node:nodejs npm:npm
 
 emcmake cmake -S . -B build-web
-cmake --build build-web -j "$(nproc)"
+cmake --build build-web -j "$(nproc)" --target package
+rm -rf build-web/unpacked && mkdir build-web/unpacked
+(cd build-web/unpacked && cmake -E tar xf ../baru-*-web.zip)
 (cd web && npm ci --no-audit --no-fund --loglevel=error)
 node --test tests/web_show.test.mjs

@@ -5,8 +5,9 @@ import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import { after, before, test } from 'node:test';
 
-import { lines, pages } from './letter.mjs';
-import { launchChromium, screenOf, serveSite } from './web_browser.mjs';
+import { lines, pages, pausesMs } from './letter.mjs';
+import { launchChromium, screenOf, serveSite, siteOnDisk } from
+  './web_browser.mjs';
 
 // A page of the letter as the screen shows it before its turn: the frame,
 // the header on row 2 and the page's own lines.
@@ -24,6 +25,10 @@ function letterPage(number) {
 const finalScreen = readFileSync(new URL('final_screen.txt', import.meta.url),
   'utf8').split('\n').slice(0, 25).map((row) => row.trimEnd()).join('\n');
 
+// After the last key: the letter as it stands, the prompt's row saying so.
+const endScreen = finalScreen.replace(/[^\n]*$/,
+  '   The end. Click, tap or press a key to read it again.');
+
 // Moves the page's clock on half a second at a time until the screen is
 // `expected`. Every page stands four seconds before its turn.
 async function untilScreen(page, expected, what, budgetMs = 60000) {
@@ -37,9 +42,14 @@ async function untilScreen(page, expected, what, budgetMs = 60000) {
 
 const show = (page) => page.evaluate(() => document.body.dataset.show);
 
+// With BARU_UPDATE=1, the README's pictures are taken anew into docs/.
+const picture = (page, name) => process.env.BARU_UPDATE === '1' &&
+  page.screenshot({ path: new URL(`../docs/${name}`, import.meta.url)
+    .pathname });
+
 // The page with its clock faked, once the show is ready to be opened.
-async function openPage(t, music, options) {
-  const { url, close } = await serveSite(music);
+async function openPage(t, music, options, from = serveSite) {
+  const { url, close } = await from(music);
   t.after(close);
   const page = await browser.newPage(options);
   t.after(() => page.close());
@@ -48,7 +58,7 @@ async function openPage(t, music, options) {
   page.on('dialog', (dialog) => page.errors.push(dialog.message()));
   page.asked = [];
   page.on('request', (request) =>
-    page.asked.push(new URL(request.url()).pathname));
+    page.asked.push(new URL(request.url()).pathname.split('/').pop()));
   await page.clock.install();
   await page.goto(url);
   await page.locator('body[data-show="ready"]').waitFor();
@@ -77,36 +87,60 @@ function tone() {
   return wav;
 }
 
-// Resolves once the music plays, or says why it does not.
-function musicState(page) {
-  return page.evaluate(() => new Promise((resolve) => {
-    const check = () => {
-      if (music.error)
-        resolve(`error ${music.error.code}`);
-      else if (!music.paused && music.readyState >= 3)
-        resolve('playing');
+// Makes a gesture that starts the music: 'playing' once it plays, or why
+// it does not. Armed before the gesture, so that no event is missed.
+async function musicOn(page, gesture) {
+  await page.evaluate(() => {
+    window.started = new Promise((resolve) => {
+      music.addEventListener('playing', () => resolve('playing'));
+      music.addEventListener('error', () =>
+        resolve(`error ${music.error.code}`));
+    });
+  });
+  await gesture();
+  return page.evaluate(() => window.started);
+}
+
+// Whether the whole frame (70 columns) is in the window, unscrolled, and
+// centred to a cell along its rows (down the window when turned).
+function fitOf(page) {
+  return page.evaluate(() => {
+    const screen = terminal.element.querySelector('.xterm-screen');
+    const { left, top, right, bottom } = screen.getBoundingClientRect();
+    const cell = screen.offsetWidth / terminal.cols;
+    const [start, length] = document.body.hasAttribute('data-turned')
+      ? [top, innerHeight] : [left, innerWidth];
+    const { scrollWidth, scrollHeight } = document.documentElement;
+    return {
+      fits: left >= 0 && top >= 0 && right <= innerWidth &&
+        bottom <= innerHeight && scrollWidth <= innerWidth &&
+        scrollHeight <= innerHeight &&
+        Math.abs(2 * start + 70 * cell - length) <= cell,
+      filled: Math.max((right - left) / innerWidth,
+        (bottom - top) / innerHeight),
+      cellHeight: screen.offsetHeight / terminal.rows,
     };
-    music.addEventListener('playing', check);
-    music.addEventListener('error', check);
-    check();
-  }));
+  });
 }
 
 let browser;
 before(async () => { browser = await launchChromium(); });
 after(() => browser.close());
 
-test('a key opens the letter with its music; every page before its turn; ' +
-     'only a key pressed at the prompt ends the show', async (t) => {
+for (const [from, where] of [[serveSite, 'served'], [siteOnDisk, 'on disk']])
+test(`${where}: a key opens the letter with its music; every page ` +
+     'before its turn; only a key pressed at the prompt ends the show; ' +
+     'one more opens it again', async (t) => {
   const page = await openPage(t, tone(),
-    { viewport: { width: 1024, height: 640 } });
+    { viewport: { width: 1024, height: 640 } }, from);
+  assert.ok((await fitOf(page)).fits, 'frame not whole and centred');
 
   await page.clock.runFor(0);
   assert.match(await screenOf(page), /press a key to open the letter/);
-  assert.ok(!page.asked.includes('/athousandyears.mp3'), 'music before a key');
+  assert.ok(!page.asked.includes('athousandyears.mp3'), 'music before a key');
 
-  await page.keyboard.press('Enter');
-  assert.equal(await musicState(page), 'playing');
+  const enter = () => page.keyboard.press('Enter');
+  assert.equal(await musicOn(page, enter), 'playing');
 
   for (let number = 1; number < pages; number++) {
     await untilScreen(page, letterPage(number), `page ${number}`);
@@ -118,6 +152,7 @@ test('a key opens the letter with its music; every page before its turn; ' +
   await page.keyboard.down('q'); // held down from the show into the prompt
 
   await untilScreen(page, finalScreen, 'the prompt');
+  await picture(page, 'browser_last_page.png');
   await page.keyboard.down('q');
   await page.keyboard.press('Shift');
   assert.equal(await show(page), 'running', 'ended by no key at the prompt');
@@ -126,40 +161,39 @@ test('a key opens the letter with its music; every page before its turn; ' +
   await page.keyboard.press('x');
   assert.equal(await show(page), 'over');
   await page.clock.runFor(1000);
-  assert.equal(await screenOf(page), finalScreen, 'the key echoed');
+  assert.equal(await screenOf(page), endScreen, 'the key echoed');
+  assert.equal(await musicOn(page, enter), 'playing');
+  await page.clock.runFor(500);
+  assert.match(await screenOf(page), /Loading, please wait/);
   assert.deepEqual(page.errors, []);
 });
 
-test('on a phone held sideways the whole frame fits; a tap opens the ' +
-     'letter without its music, and a tap ends it', async (t) => {
+test('on a phone the whole frame fits, sideways and, as large, upright; ' +
+     'a tap opens the letter without its music, and a tap ends it',
+async (t) => {
   const page = await openPage(t, null, {
     viewport: { width: 844, height: 390 }, hasTouch: true, isMobile: true,
   });
 
-  const fit = await page.evaluate(() => {
-    const cells = terminal.element.querySelector('.xterm-screen')
-      .getBoundingClientRect();
-    const { scrollWidth, scrollHeight } = document.documentElement;
-    return {
-      inside: cells.left >= 0 && cells.top >= 0 &&
-        cells.right <= innerWidth && cells.bottom <= innerHeight,
-      scrolls: scrollWidth > innerWidth || scrollHeight > innerHeight,
-      filled: Math.max(cells.width / innerWidth, cells.height / innerHeight),
-      offCentre: Math.max(Math.abs(cells.left + cells.right - innerWidth),
-        Math.abs(cells.top + cells.bottom - innerHeight)),
-    };
-  });
-  assert.ok(fit.inside, 'cells outside the window');
-  assert.ok(!fit.scrolls, 'the page scrolls');
-  assert.ok(fit.filled > 0.9, `font too small: ${fit.filled}`);
-  assert.ok(fit.offCentre <= 2, `off centre by ${fit.offCentre} px`);
+  const sideways = await fitOf(page);
+  assert.ok(sideways.fits, 'frame not whole and centred');
+  assert.ok(sideways.filled > 0.9, `font too small: ${sideways.filled}`);
 
-  await page.touchscreen.tap(422, 195);
-  assert.equal(await musicState(page), 'error 4'); // the file is not there
-  await untilScreen(page, finalScreen, 'the prompt', 300000);
-  await page.touchscreen.tap(422, 195);
-  assert.equal(await show(page), 'over');
+  assert.equal(await musicOn(page, () => page.touchscreen.tap(422, 195)),
+    'error 4'); // the file is not there
+  await untilScreen(page, finalScreen, 'the prompt', pausesMs + 60000);
+  await picture(page, 'phone_sideways.png');
+  await page.setViewportSize({ width: 390, height: 844 });
+  await page.locator('body[data-turned]').waitFor({ state: 'attached' });
+  const upright = await fitOf(page);
+  assert.ok(upright.fits && upright.cellHeight >= 0.9 * sideways.cellHeight,
+    `upright ${JSON.stringify(upright)}, sideways ${sideways.cellHeight}`);
+  await page.clock.runFor(100); // the terminal drawn at its new size
+  await picture(page, 'phone_upright.png');
+
+  await page.touchscreen.tap(195, 422);
+  await page.locator('body[data-show="over"]').waitFor({ state: 'attached' });
   await page.clock.runFor(1000);
-  assert.equal(await screenOf(page), finalScreen);
+  assert.equal(await screenOf(page), endScreen);
   assert.deepEqual(page.errors, []);
 });

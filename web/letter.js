@@ -1,30 +1,51 @@
-// The letter's page: an 80x25 terminal that fits the window, the show
-// (baru.js) started on the reader's first click, tap or key, its output
-// written to the terminal at each pause, and one key or tap at the end.
+// The letter's page: a 70x25 terminal, as wide as the frame, that fits the
+// window (turned on its side on a phone held upright), the show (baru.js)
+// started on the reader's first click, tap or key, its output written to
+// the terminal at each pause, one key or tap at the end, and one more to
+// read it again.
 'use strict';
 
 /* ------------------------------ Terminal ------------------------------- */
 
 // The terminal never takes focus (a phone would raise its keyboard), so its
-// cursor is drawn as a focused console draws it.
+// cursor is drawn as a focused console draws it. The show draws nothing
+// right of column 69, so 70 columns centre its frame.
 const terminal = new Terminal({
-  cols: 80, rows: 25, scrollback: 0, cursorInactiveStyle: 'block',
+  cols: 70, rows: 25, scrollback: 0, cursorInactiveStyle: 'block',
 });
 terminal.open(document.getElementById('terminal'));
 
-// The largest font at which all 80x25 cells fit the window: the frame and
-// the prompt below it, whole, on a phone held sideways too.
+// The largest font at which all cells fit the window: the frame and the
+// prompt below it, whole. On a window much taller than wide (a phone held
+// upright) the terminal lies on its side at the size the phone turned
+// would show; a window only a little taller than wide keeps it upright.
 function fitFont() {
   const screen = terminal.element.querySelector('.xterm-screen');
-  const fits = () => screen.offsetWidth <= innerWidth &&
-    screen.offsetHeight <= innerHeight;
   terminal.options.fontSize = 100;
-  const scale = Math.min(innerWidth / screen.offsetWidth,
-    innerHeight / screen.offsetHeight);
-  terminal.options.fontSize = Math.floor(100 * scale * 2) / 2;
+  const scale = (width, height) => Math.min(width / screen.offsetWidth,
+    height / screen.offsetHeight);
+  const turned = scale(innerWidth, innerHeight) <
+    0.9 * scale(innerHeight, innerWidth);
+  document.body.toggleAttribute('data-turned', turned);
+  const [width, height] = turned ? [innerHeight, innerWidth]
+    : [innerWidth, innerHeight];
+  terminal.options.fontSize = Math.floor(100 * scale(width, height) * 2) / 2;
   // Cells are whole pixels, so the scaled font can still be a pixel over.
-  while (!fits() && terminal.options.fontSize > 1)
+  while ((screen.offsetWidth > width || screen.offsetHeight > height) &&
+    terminal.options.fontSize > 1)
     terminal.options.fontSize -= 0.5;
+  centre(screen.offsetWidth, screen.offsetHeight, turned);
+}
+
+// Centred on whole pixels: a terminal placed between two is drawn with
+// stray lines. Turned, it swings a quarter turn clockwise about its
+// top-left corner, then moves right by its height.
+function centre(width, height, turned) {
+  const box = document.getElementById('terminal');
+  const [across, down] = turned ? [height, width] : [width, height];
+  box.style.left = `${Math.floor((innerWidth - across) / 2)}px`;
+  box.style.top = `${Math.floor((innerHeight - down) / 2)}px`;
+  box.style.transform = turned ? `translateX(${height}px) rotate(90deg)` : '';
 }
 fitFont();
 addEventListener('resize', fitFont);
@@ -45,6 +66,7 @@ var Module = {
     gathered.length = 0;
   },
   // Without the file the audio element fails quietly: nothing is shown.
+  // Set anew, the source plays again from its start.
   playMusic() {
     music.src = 'athousandyears.mp3';
     music.play().catch(() => {});
@@ -59,19 +81,31 @@ var Module = {
     // xterm.js draws no cursor until it has had focus or a screen switch;
     // DECRST 47 switches to the main screen, where it already is.
     terminal.write('\x1b[?47l');
-    terminal.write('\x1b[12;18H' + // CUP: row 12, column 18
+    terminal.write('\x1b[12;13H' + // CUP: row 12, column 13
       'Click, tap or press a key to open the letter.');
     document.body.dataset.show = 'ready';
   },
 };
 
+/* ----------------------------- The ending ------------------------------ */
+
+// In the prompt's place, dimmed, with no cursor: the show is over, and the
+// letter above stays as it stands.
+const endNote = '\x1b[?25l' + // DECTCEM: hide the cursor
+  '\x1b[25;1H\x1b[2K' + // CUP: row 25; EL 2: erase the row
+  '\x1b[2m   The end. Click, tap or press a key to read it again.\x1b[m';
+
 /* --------------------------- Keys and taps ----------------------------- */
 
-// The browser lets sound play from a click, a tap's release or a key; the
-// show starts in that same moment.
+// The show starts on a gesture, the first time or again after the end.
 function openLetter() {
-  if (document.body.dataset.show !== 'ready')
+  const state = document.body.dataset.show;
+  if (state !== 'ready' && state !== 'over')
     return;
+  if (state === 'over')
+    terminal.write('\x1b[?25h'); // DECTCEM: the cursor back for the show
+  gathered.length = 0;
+  answer = null;
   document.body.dataset.show = 'running';
   Module.callMain([]);
 }
@@ -82,6 +116,7 @@ function endShow() {
   document.body.dataset.show = 'over';
   answer();
   answer = null;
+  terminal.write(endNote);
 }
 
 // A key that types nothing by itself, or one held down since before, is
@@ -89,11 +124,16 @@ function endShow() {
 const modifiers = ['Shift', 'Control', 'Alt', 'AltGraph', 'Meta', 'CapsLock',
   'NumLock', 'ScrollLock', 'Fn', 'FnLock', 'Hyper', 'Super', 'Symbol'];
 
-addEventListener('keydown', (event) => {
-  if (event.repeat || modifiers.includes(event.key))
-    return;
+// Opened first, then ended: the key, click or tap that ends the show never
+// opens it again at once. A tap counts as its click, on its release: the
+// browser lets sound play from a key or a click, not from a touch's press.
+function onGesture() {
   openLetter();
   endShow();
+}
+
+addEventListener('keydown', (event) => {
+  if (!event.repeat && !modifiers.includes(event.key))
+    onGesture();
 });
-addEventListener('click', openLetter);
-addEventListener('pointerdown', endShow);
+addEventListener('click', onGesture);
