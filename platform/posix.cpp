@@ -37,22 +37,6 @@ static volatile sig_atomic_t park = 0; // a signal leaves the cursor below
 // drawn on, where they would echo over the letter all the same.
 static int keys = 0;
 
-// Changing the modes from the background of the controlling terminal
-// would stop the program; a terminal that is not the controlling one
-// (started by setsid, say) has no background.
-static bool in_background(int fd) {
-  pid_t foreground = tcgetpgrp(fd);
-  return foreground != -1 && foreground != getpgrp();
-}
-
-// In the background the show would draw over the shell: it stops, as a
-// terminal set to tostop stops a program writing from there, till fg
-// brings it forward with a SIGCONT.
-static void stop_if_in_background() {
-  if (pictured && in_background(1))
-    kill(0, SIGTTOU);
-}
-
 static void put_in_force(int which, int when) {
   if (tcsetattr(keys, when, &modes[which]) == 0)
     held = which;
@@ -108,7 +92,9 @@ static void on_signal(int sig) {
     redraw = 1;
   } else if (sig == SIGCONT) {
     catch_unless_ignored(SIGTSTP);
-    stop_if_in_background(); // and on from here once fg brings it forward
+    if (pictured)
+      keep_off_the_shell(); // and on from here once fg brings it forward
+    // Changing the modes from the background would stop the program.
     if (wanted != as_found && !in_background(keys))
       put_in_force(wanted, TCSANOW);
     redraw = pictured;
@@ -157,7 +143,8 @@ static void hold_terminal() {
     catch_unless_ignored(SIGWINCH);
   if (keyboard)
     hold_keyboard();
-  stop_if_in_background(); // started with &: before a thing is written
+  if (pictured)
+    keep_off_the_shell(); // started with &: before a thing is written
 }
 
 static void release_terminal() {
@@ -227,13 +214,13 @@ void key_read() {
   if (wanted != as_found && keys == 0) {
     one_key_read();
   } else {
-    release_terminal();
     fflush(stdout);
     getchar();
+    release_terminal();
   }
   // The key is not echoed; the line break that a line-reading console
   // echoes for Enter still gives the shell a line below the prompt.
-  if (pictured)
+  if (pictured && !in_background(1))
     write_through("\r\n", 2);
 }
 

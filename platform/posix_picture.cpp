@@ -3,11 +3,13 @@
 // window; a terminal loses cells when it is shrunk, and the shell writes
 // over the show while Ctrl-Z holds it. So the whole screen is written anew
 // after a resize or a return to the foreground, at the next pause. While
-// the window is too small for the letter, a notice stands in its place;
-// the show goes on, its output followed here and shown once there is room.
+// the window is too small for the letter, a notice stands in its place,
+// and from the background nothing is shown; the show goes on, its output
+// followed here and shown once it can be.
 #include "platform/posix_picture.h"
 
 #include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -16,7 +18,10 @@
 
 static char picture[25][80];
 static int picture_x, picture_y;
-static bool window_small = false; // the notice stands instead of the show
+static struct winsize window; // as last read
+// The show's output goes no further than the picture: the notice stands
+// instead, or the shell's screen.
+static volatile sig_atomic_t withheld = 0;
 volatile sig_atomic_t redraw = 0;
 
 void write_through(const char *bytes, int n) {
@@ -63,10 +68,10 @@ static void follow(const char *bytes, size_t n) {
 }
 
 // stdout's own write: every byte is followed, then written whole, unless
-// the notice stands on the screen.
+// it is withheld.
 static ssize_t write_followed(const char *bytes, size_t n) {
   follow(bytes, n);
-  if (!window_small)
+  if (!withheld)
     write_through(bytes, static_cast<int>(n));
   return static_cast<ssize_t>(n);
 }
@@ -93,9 +98,8 @@ static FILE *followed() {
 // Too small for the frame and the prompt: fewer than 70 columns or 24
 // rows. A size that cannot be read, or reads 0, changes nothing.
 static bool too_small() {
-  struct winsize size;
-  return ioctl(1, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 &&
-         size.ws_row > 0 && (size.ws_col < 70 || size.ws_row < 24);
+  return ioctl(1, TIOCGWINSZ, &window) == 0 && window.ws_col > 0 &&
+         window.ws_row > 0 && (window.ws_col < 70 || window.ws_row < 24);
 }
 
 bool follow_stdout() {
@@ -104,9 +108,26 @@ bool follow_stdout() {
     return false;
   memset(picture, ' ', sizeof picture);
   stdout = stream;
-  window_small = too_small();
-  redraw = window_small; // the notice, from the first pause
+  withheld = too_small();
+  redraw = withheld; // the notice, from the first pause
   return true;
+}
+
+/* ---------------------------- The background --------------------------- */
+
+bool in_background(int fd) {
+  pid_t foreground = tcgetpgrp(fd);
+  return foreground != -1 && foreground != getpgrp();
+}
+
+void keep_off_the_shell() {
+  if (!in_background(1))
+    return;
+  kill(0, SIGTTOU);
+  // Not stopped (its process group orphaned, or the signal ignored): it
+  // goes on unseen.
+  if (in_background(1))
+    withheld = 1;
 }
 
 /* ------------------------------- Drawing ------------------------------- */
@@ -124,6 +145,7 @@ static int draw_picture() {
     if (end > 0) // CUP to the row's start, then its cells
       n += sprintf(drawn + n, "\x1b[%d;1H%.*s", row + 1, end, picture[row]);
   }
+  // CUP: the cursor where the show left it
   return n + sprintf(drawn + n, "\x1b[%d;%dH", picture_y + 1, picture_x + 1);
 }
 
@@ -132,9 +154,7 @@ static int draw_picture() {
 static int draw_notice() {
   static const char notice[] =
       "Make this window at least 70 x 24 to read the letter";
-  struct winsize size;
-  ioctl(1, TIOCGWINSZ, &size);
-  int width = size.ws_col, lines = 0, starts[8], lengths[8];
+  int width = window.ws_col, lines = 0, starts[8], lengths[8];
   for (int at = 0, len = sizeof notice - 1; at < len && lines < 8; lines++) {
     int end = at + width < len ? at + width : len;
     while (end < len && end > at && notice[end] != ' ')
@@ -146,7 +166,7 @@ static int draw_notice() {
     at = end + (notice[end] == ' ');
   }
   int n = sprintf(drawn, "\x1b[2J"); // ED 2: erase the whole display
-  int top = (size.ws_row - lines) / 2;
+  int top = (window.ws_row - lines) / 2;
   for (int line = 0; line < lines; line++) // CUP, centred, then the line
     n += sprintf(drawn + n, "\x1b[%d;%dH%.*s", top + line + 1,
                  (width - lengths[line]) / 2 + 1, lengths[line],
@@ -158,6 +178,11 @@ void draw_if_asked() {
   if (!redraw)
     return;
   redraw = 0;
-  window_small = too_small();
-  write_through(drawn, window_small ? draw_notice() : draw_picture());
+  if (in_background(1)) {
+    withheld = 1;
+    return;
+  }
+  bool small = too_small();
+  write_through(drawn, small ? draw_notice() : draw_picture());
+  withheld = small;
 }

@@ -21,4 +21,13 @@ void draw_if_asked();
 // may make it.
 void write_through(const char *bytes, int n);
 
+// Whether this process is in the background of the terminal behind fd; a
+// terminal that is not the controlling one (setsid) has no background.
+bool in_background(int fd);
+
+// In the background the show would draw over the shell: it stops, as a
+// terminal set to tostop stops a program writing from there, till fg
+// brings it forward with a SIGCONT. Safe in a signal handler.
+void keep_off_the_shell();
+
 #endif
