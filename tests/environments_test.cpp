@@ -1,5 +1,6 @@
 // The show where a person may really start it: with a music player on
-// PATH or none, with keys typed and signals sent while it runs.
+// PATH or none, with keys typed and signals sent while it runs. The
+// window and the shell's job control are in terminal_test.cpp.
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -270,21 +271,6 @@ INSTANTIATE_TEST_SUITE_P(
                     Ending{"BrokenPipe", SIGPIPE, nullptr}),
     [](const auto &info) { return std::string(info.param.name); });
 
-// kill %1 ends the show that waits, stopped, in the background, and the
-// shell's screen stays as it was.
-TEST(Signal, KillEndsTheShowStoppedInTheBackground) {
-  Launch launch;
-  launch.background = true;
-  launch.then = 'k';
-  ProgramRun run = run_baru(launch);
-  EXPECT_TRUE(run.waited_in_background);
-  ASSERT_TRUE(WIFSIGNALED(run.status)) << run.status;
-  EXPECT_EQ(WTERMSIG(run.status), SIGTERM);
-  EXPECT_EQ(text(run.at_end), text(Screen(25)));
-  EXPECT_EQ(run.end_y, 0) << "the cursor moved on the shell's screen";
-  EXPECT_TRUE(run.modes_kept);
-}
-
 // Started as by nohup, the show outlives a hangup.
 TEST(Signal, IgnoredAtStartStaysIgnored) {
   Launch launch;
@@ -292,91 +278,6 @@ TEST(Signal, IgnoredAtStartStaysIgnored) {
   launch.hold_at = {300};
   launch.while_held = [](pid_t program, int) { kill(program, SIGHUP); };
   ProgramRun run = run_baru(launch);
-  ASSERT_TRUE(WIFEXITED(run.status)) << run.status;
-  EXPECT_EQ(WEXITSTATUS(run.status), 0);
-  EXPECT_TRUE(run.modes_kept);
-}
-
-// The screen as it stands at pause 301 of a run left alone.
-Screen left_alone_at_301() {
-  Launch launch;
-  launch.hold_at = {301};
-  return run_baru(launch).at_hold;
-}
-
-// Whatever is done to the terminal at pause 300, the screen stands again
-// by the next pause, and the rest of the show is as ever.
-ProgramRun disturbed_at_300(std::function<void(pid_t, int)> disturb,
-                            Launch launch = {}) {
-  launch.hold_at = {300, 301};
-  bool first = true;
-  launch.while_held = [&](pid_t program, int terminal) {
-    if (first)
-      disturb(program, terminal);
-    first = false;
-  };
-  ProgramRun run = run_baru(launch);
-  EXPECT_EQ(text(run.at_hold), text(left_alone_at_301()));
-  EXPECT_EQ(text(run.at_end), final_screen_after_the_key());
-  EXPECT_EQ(run.ms.size(), show_pauses().size());
-  EXPECT_EQ(total_ms(run.ms), total_ms(show_pauses()));
-  EXPECT_EQ(run.held, 0u);
-  return run;
-}
-
-TEST(Screen, StandsAgainAfterTheWindowShrinksAndGrows) {
-  disturbed_at_300([](pid_t, int terminal) {
-    resize(terminal, 20, 60);
-    resize(terminal, 25, 80);
-  });
-}
-
-// Too small for the letter, from the start: a notice stands centred in
-// its place while the show goes on; once the window is large enough, the
-// letter stands as it would have.
-TEST(Screen, ASmallWindowSaysWhatItNeedsTillItGrows) {
-  Launch launch;
-  launch.rows = 20;
-  launch.cols = 60;
-  Screen notice(20);
-  notice[9] = "    Make this window at least 70 x 24 to read the letter";
-  Screen shown;
-  disturbed_at_300(
-      [&](pid_t, int terminal) {
-        shown = on_screen();
-        resize(terminal, 25, 80);
-      },
-      launch);
-  EXPECT_EQ(text(shown), text(notice));
-}
-
-// Started with &, the show waits, stopped, till fg brings it forward.
-// Ctrl-Z gives the modes back while it stands stopped; bg stops it again
-// before it can write over the shell; fg holds echo off again and draws
-// the screen anew over what the shell wrote meanwhile.
-TEST(Signal, CtrlZBgAndFgLeaveTheShellAndTheLetterWhole) {
-  Launch launch;
-  launch.background = true;
-  int stopped_by_z = 0, stopped_in_bg = 0;
-  bool echo_while_stopped = false, held_again = false;
-  ProgramRun run = disturbed_at_300(
-      [&](pid_t, int terminal) {
-        ASSERT_EQ(write(terminal, "\x1a", 1), 1);
-        stopped_by_z = job_stopped_by();
-        echo_while_stopped = echo_on(terminal);
-        write_over(terminal, "\n[1]+  Stopped   baru\n$ bg\n");
-        shell_does('b');
-        stopped_in_bg = job_stopped_by();
-        write_over(terminal, "$ fg\nbaru\n");
-        shell_does('f');
-        held_again = eventually([&] { return !echo_on(terminal); });
-      },
-      launch);
-  EXPECT_TRUE(run.waited_in_background);
-  EXPECT_EQ(stopped_by_z, SIGTSTP);
-  EXPECT_TRUE(echo_while_stopped);
-  EXPECT_EQ(stopped_in_bg, SIGTTOU) << "bg let it draw over the shell";
-  EXPECT_TRUE(held_again);
   ASSERT_TRUE(WIFEXITED(run.status)) << run.status;
   EXPECT_EQ(WEXITSTATUS(run.status), 0);
   EXPECT_TRUE(run.modes_kept);

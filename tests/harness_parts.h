@@ -1,0 +1,24 @@
+// What the harness's own sources share, and the tests do not see.
+#ifndef BARU_TESTS_HARNESS_PARTS_H
+#define BARU_TESTS_HARNESS_PARTS_H
+
+#include <sys/types.h>
+#include <vterm.h>
+
+#include <memory>
+
+#include "harness.h"
+
+// A terminal emulator of the given size, and what it shows.
+using Term = std::unique_ptr<VTerm, decltype(&vterm_free)>;
+Term terminal(int rows, int cols = 80);
+Screen screen_of(VTerm *vt);
+VTermPos cursor_of(VTerm *vt);
+
+// The test's side of the shell's socket, in the run in progress; the
+// shell's side is descriptor 5 of the session's parent, which plays it
+// until the job ends and returns its status.
+extern int shell_now;
+int play_the_shell(pid_t job);
+
+#endif
