@@ -26,7 +26,7 @@ template <int x, int y, int N, std::enable_if_t<!fits(x, y, N), bool> = true>
 void type_line(const char (&does_not_fit_in_the_frame)[N], int pace) = delete;
 
 // The greeting and the date on row 2 stay; the rest of the page goes.
-static void turn_page() {
+[[maybe_unused]] static void turn_page() {
   gotoxy(3, 22);
   pause_ms(2000);
   clear_continue();

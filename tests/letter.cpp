@@ -83,12 +83,13 @@ int pages() {
   return static_cast<int>(turns.size()) + 1;
 }
 
-Screen page(int number) {
+Screen page(int number, bool own) {
   Screen screen = frame_screen();
   int at = 1;
   for (const Step &step : letter()) {
     at += step.kind == Step::turn;
-    if (step.kind == Step::line && (at == number || step.y == 2))
+    if (step.kind == Step::line && at <= number &&
+        (step.y == 2 || (own && at == number)))
       put(screen, step.x, step.y, step.text);
   }
   return screen;

@@ -14,9 +14,10 @@
 std::vector<int> show_pauses(std::vector<int> *turns = nullptr);
 int pages();
 
-// The page as it stands before its turn: the frame, the greeting's row and
-// the page's own lines. Page 0 is the greeting's row alone.
-Screen page(int number);
+// The page as it stands before its turn: the frame, the greeting's row as
+// typed so far, and the page's own lines unless `own` is false (as its
+// turn leaves it).
+Screen page(int number, bool own = true);
 
 std::string final_screen(); // as text: the screen when the prompt appears
 std::string final_screen_after_the_key(); // the shell given a line below

@@ -236,8 +236,9 @@ ProgramRun run_baru(const Launch &launch) {
   int pipe_ends[2] = {-1, -1}, control[2], shell[2];
   if (launch.output == Launch::pipe && pipe(pipe_ends) != 0)
     return {};
-  socketpair(AF_UNIX, SOCK_STREAM, 0, control);
-  socketpair(AF_UNIX, SOCK_STREAM, 0, shell);
+  // Closed on exec: the program keeps only its own ends, on 4 and 5.
+  socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, control);
+  socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, shell);
   int out = launch.output == Launch::pipe      ? pipe_ends[1]
             : launch.output == Launch::file    ? fileno(file)
             : launch.output == Launch::nowhere ? open("/dev/null", O_WRONLY)

@@ -17,7 +17,7 @@ function letterPage(number) {
   for (let y = 1; y < 22; y++)
     rows[y] = '*' + ' '.repeat(68) + '*';
   for (const { page, x, y, text } of lines)
-    if (page === number || y === 2)
+    if (page === number || (y === 2 && page <= number))
       rows[y] = rows[y].slice(0, x) + text + rows[y].slice(x + text.length);
   return rows.map((row) => row.trimEnd()).join('\n');
 }

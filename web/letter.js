@@ -93,7 +93,9 @@ var Module = {
 // letter above stays as it stands.
 const endNote = '\x1b[?25l' + // DECTCEM: hide the cursor
   '\x1b[25;1H\x1b[2K' + // CUP: row 25; EL 2: erase the row
-  '\x1b[2m   The end. Click, tap or press a key to read it again.\x1b[m';
+  '\x1b[2m' + // SGR 2: faint
+  '   The end. Click, tap or press a key to read it again.' +
+  '\x1b[m'; // SGR 0: back to normal
 
 /* --------------------------- Keys and taps ----------------------------- */
 
