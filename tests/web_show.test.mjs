@@ -30,8 +30,9 @@ const endScreen = finalScreen.replace(/[^\n]*$/,
   '   The end. Click, tap or press a key to read it again.');
 
 // Moves the page's clock on half a second at a time until the screen is
-// `expected`. Every page stands four seconds before its turn.
-async function untilScreen(page, expected, what, budgetMs = 60000) {
+// `expected`, for as long as the whole show at most. Every page stands
+// four seconds before its turn.
+async function untilScreen(page, expected, what, budgetMs = pausesMs) {
   let shown = '';
   for (let ms = 0; ms <= budgetMs && shown !== expected; ms += 500) {
     await page.clock.runFor(500);
@@ -181,7 +182,7 @@ async (t) => {
 
   assert.equal(await musicOn(page, () => page.touchscreen.tap(422, 195)),
     'error 4'); // the file is not there
-  await untilScreen(page, finalScreen, 'the prompt', pausesMs + 60000);
+  await untilScreen(page, finalScreen, 'the prompt');
   await picture(page, 'phone_sideways.png');
   await page.setViewportSize({ width: 390, height: 844 });
   await page.locator('body[data-turned]').waitFor({ state: 'attached' });
