@@ -12,7 +12,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include "platform/platform.h"
 #include "platform/posix_picture.h"
