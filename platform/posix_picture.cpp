@@ -8,6 +8,8 @@
 // followed here and shown once it can be.
 #include "platform/posix_picture.h"
 
+#include "screen/cells.h"
+
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -16,7 +18,9 @@
 #include <cstdio>
 #include <cstring>
 
-static char picture[25][80];
+// Each cell holds the bytes of its character, marks and all, as a string;
+// the right half of a wide character holds none.
+static char picture[25][80][32];
 static int picture_x, picture_y;
 static struct winsize window; // as last read
 // The show's output goes no further than the picture: the notice stands
@@ -35,13 +39,78 @@ void write_through(const char *bytes, int n) {
 
 /* ------------------------------ Following ------------------------------ */
 
-// Follows what the show writes: characters, CUP and ED 2; a zero byte, as
-// on a terminal, shows nothing and leaves the cursor.
+static void blank_picture() {
+  for (auto &row : picture)
+    for (auto &cell : row)
+      memcpy(cell, " ", 2);
+}
+
+// A character of `cells` cells at the cursor; a wide one half covered is
+// gone, as on a terminal.
+static void put_char(const char *bytes, int n, int cells) {
+  int x = picture_x, y = picture_y;
+  picture_x += cells;
+  if (y >= 25 || x + cells > 80)
+    return;
+  char(&row)[80][32] = picture[y];
+  if (x > 0 && row[x][0] == '\0')
+    memcpy(row[x - 1], " ", 2);
+  if (x + cells < 80 && row[x + cells][0] == '\0')
+    memcpy(row[x + cells], " ", 2);
+  memcpy(row[x], bytes, static_cast<size_t>(n));
+  row[x][n] = '\0';
+  if (cells == 2)
+    row[x + 1][0] = '\0';
+}
+
+// A mark, selector or joiner goes into the cell of the character before
+// it, as long as there is room.
+static void join_char(const char *bytes, int n) {
+  int x = picture_x - 1;
+  if (picture_y >= 25 || x < 0 || x >= 80)
+    return;
+  if (x > 0 && picture[picture_y][x][0] == '\0')
+    x--; // the right half of a wide character
+  char *cell = picture[picture_y][x];
+  size_t used = strlen(cell);
+  if (used + static_cast<size_t>(n) < sizeof picture[0][0])
+    memcpy(cell + used, bytes, static_cast<size_t>(n) + 1);
+}
+
+// One whole character, or a byte that is not UTF-8, which a terminal
+// shows as one cell. A control shows nothing and leaves the cursor.
+static void follow_char(const char *bytes, int n) {
+  char32_t c = 0;
+  if (utf8_char(bytes, n, c) == 0)
+    put_char(bytes, n, 1);
+  else if (joins(c))
+    join_char(bytes, n);
+  else if (!is_control(c))
+    put_char(bytes, n, cells(c));
+}
+
+// Follows what the show writes: UTF-8 characters, CUP and ED 2. A
+// character cut between two writes is taken whole from the second.
 static void follow(const char *bytes, size_t n) {
   static int state = 0; // 0: characters, 1: after ESC, 2: in CSI
   static int param[2], count;
+  static char pending[5];
+  static int have = 0, want = 0;
   for (size_t i = 0; i < n; i++) {
     char c = bytes[i];
+    if (have > 0 && (static_cast<unsigned char>(c) & 0xC0) == 0x80) {
+      pending[have++] = c;
+      if (have == want) {
+        pending[have] = '\0';
+        follow_char(pending, have);
+        have = 0;
+      }
+      continue;
+    }
+    if (have > 0) { // cut short: shown as it came
+      follow_char(pending, have);
+      have = 0;
+    }
     if (state == 1) {
       state = c == '[' ? 2 : 0;
       param[0] = param[1] = count = 0;
@@ -55,14 +124,16 @@ static void follow(const char *bytes, size_t n) {
         picture_y = param[0] > 0 ? param[0] - 1 : 0;
         picture_x = param[1] > 0 ? param[1] - 1 : 0;
       } else if (c == 'J' && param[0] == 2) {
-        memset(picture, ' ', sizeof picture);
+        blank_picture();
       }
     } else if (c == '\x1b') {
       state = 1;
-    } else if (c != '\0') {
-      if (picture_y < 25 && picture_x < 80)
-        picture[picture_y][picture_x] = c;
-      picture_x++;
+    } else if (utf8_bytes(c) > 1) {
+      pending[0] = c;
+      have = 1;
+      want = utf8_bytes(c);
+    } else {
+      follow_char(&c, 1);
     }
   }
 }
@@ -106,7 +177,7 @@ bool follow_stdout() {
   FILE *stream = isatty(1) ? followed() : nullptr;
   if (!stream)
     return false;
-  memset(picture, ' ', sizeof picture);
+  blank_picture();
   stdout = stream;
   withheld = too_small();
   redraw = withheld; // the notice, from the first pause
@@ -133,17 +204,19 @@ void keep_off_the_shell() {
 /* ------------------------------- Drawing ------------------------------- */
 
 // Large enough for the whole picture with a CUP for every row.
-static char drawn[25 * (80 + 8) + 32];
+static char drawn[sizeof picture + 25 * 8 + 32];
 
 // Erase, every row that holds something, the cursor back.
 static int draw_picture() {
   int n = sprintf(drawn, "\x1b[2J"); // ED 2: erase the whole display
   for (int row = 0; row < 25; row++) {
     int end = 80;
-    while (end > 0 && picture[row][end - 1] == ' ')
+    while (end > 0 && strcmp(picture[row][end - 1], " ") == 0)
       end--;
     if (end > 0) // CUP to the row's start, then its cells
-      n += sprintf(drawn + n, "\x1b[%d;1H%.*s", row + 1, end, picture[row]);
+      n += sprintf(drawn + n, "\x1b[%d;1H", row + 1);
+    for (int col = 0; col < end; col++)
+      n += sprintf(drawn + n, "%s", picture[row][col]);
   }
   // CUP: the cursor where the show left it
   return n + sprintf(drawn + n, "\x1b[%d;%dH", picture_y + 1, picture_x + 1);

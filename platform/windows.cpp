@@ -7,18 +7,89 @@
 // and read. Left to itself the runtime writes to the console a character
 // at a time, each a round trip; with a buffer of our own, each run between
 // two placements or pauses goes out in one write.
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/platform.h"
+#include "screen/cells.h"
+
+/* ---------------------------- Screen output ---------------------------- */
+
+// The letter is UTF-8, which the runtime would hand to the console in its
+// own code page, byte by byte. So on a console, stdout goes into a pipe of
+// our own, and what it gathered there is written to the console in UTF-16
+// at each placement, pause and read: every character as it is, and the
+// console's code page, which belongs to the command interpreter too, left
+// alone. A zero byte shows nothing, as on a terminal.
 
 // Larger than anything the show writes between two placements.
 static char gathered[4096];
+static HANDLE console = INVALID_HANDLE_VALUE; // when stdout is one
+static HANDLE piped;                          // what stdout wrote, to read
+
+// Into the pipe, in binary mode: the runtime passes the bytes on as they
+// are. The runtime closes the handle that stdout had, so the std handle
+// becomes a copy of it: the console's, for the cursor and for the command
+// interpreter.
+static void pipe_stdout() {
+  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE), self = GetCurrentProcess();
+  HANDLE in, kept;
+  DWORD mode;
+  if (!GetConsoleMode(out, &mode) ||
+      !DuplicateHandle(self, out, self, &kept, 0, TRUE, DUPLICATE_SAME_ACCESS))
+    return;
+  int fd = -1;
+  if (CreatePipe(&piped, &in, nullptr, 65536))
+    fd = _open_osfhandle(reinterpret_cast<intptr_t>(in), _O_BINARY);
+  if (fd < 0 || _dup2(fd, _fileno(stdout)) != 0) {
+    CloseHandle(kept);
+    return;
+  }
+  _close(fd);
+  SetStdHandle(STD_OUTPUT_HANDLE, kept);
+  console = kept;
+}
+
+// Everything written so far onto the console; a character cut short at
+// the end of what was read waits for the rest of its bytes.
+static void show_gathered() {
+  fflush(stdout);
+  static char bytes[sizeof gathered + 4];
+  static wchar_t wide[sizeof bytes];
+  static DWORD kept = 0;
+  DWORD ready = 0, got = 0, written;
+  while (console != INVALID_HANDLE_VALUE &&
+         PeekNamedPipe(piped, nullptr, 0, nullptr, &ready, nullptr) &&
+         ready > 0 &&
+         ReadFile(piped, bytes + kept, sizeof gathered, &got, nullptr)) {
+    DWORD end = 0;
+    for (DWORD i = 0; i < kept + got; i++) // the zero bytes out
+      if (bytes[i] != '\0')
+        bytes[end++] = bytes[i];
+    DWORD whole = end;
+    for (DWORD back = 1; back <= 3 && back <= end; back++) {
+      if ((bytes[end - back] & 0xC0) != 0x80) { // the last one's first byte
+        if (utf8_bytes(bytes[end - back]) > static_cast<int>(back))
+          whole = end - back;
+        break;
+      }
+    }
+    int n = MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(whole),
+                                wide, sizeof bytes);
+    WriteConsoleW(console, wide, static_cast<DWORD>(n), &written, nullptr);
+    kept = end - whole;
+    memmove(bytes, bytes + whole, kept);
+  }
+}
 
 void console_clear() {
   setvbuf(stdout, gathered, _IOFBF, sizeof gathered);
+  pipe_stdout();
   system("cls");
 }
 
@@ -34,13 +105,13 @@ void music_start() {
 
 // The handle is asked for anew on every placement; nothing caches it.
 void cursor_place(int x, int y) {
-  fflush(stdout);
+  show_gathered();
   COORD at = {static_cast<SHORT>(x), static_cast<SHORT>(y)};
   SetConsoleCursorPosition(GetStdHandle(STD_OUTPUT_HANDLE), at);
 }
 
 void pause_ms(int ms) {
-  fflush(stdout);
+  show_gathered();
   Sleep(static_cast<DWORD>(ms));
 }
 
@@ -59,13 +130,13 @@ void key_read() {
   HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
   DWORD mode;
   if (!GetConsoleMode(input, &mode)) {
-    fflush(stdout);
+    show_gathered();
     getchar();
     return;
   }
   SetConsoleMode(input, mode & ~(ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT));
   FlushConsoleInputBuffer(input);
-  fflush(stdout);
+  show_gathered();
   INPUT_RECORD event;
   DWORD count;
   while (ReadConsoleInputA(input, &event, 1, &count) && !pressed(event)) {
@@ -74,4 +145,7 @@ void key_read() {
   SetConsoleMode(input, mode);
 }
 
-void console_exit() { system("exit"); }
+void console_exit() {
+  show_gathered();
+  system("exit");
+}

@@ -3,15 +3,21 @@
 #include <initializer_list>
 
 #include "platform/platform.h"
+#include "screen/cells.h"
 #include "screen/screen.h"
 
-// Writes exactly n_chars bytes, a zero byte included; only a blank is fast.
+// Writes exactly n_chars bytes, a zero byte included, a keystroke at a
+// time: a character goes out whole, with its marks, then its pause. Only a
+// blank is fast.
 void type_sentence(int x, int y, int n_chars, const char *line, int pace) {
   pause_ms(1000);
   gotoxy(x, y);
-  for (int i = 0; i < n_chars; i++) {
-    putchar(line[i]);
-    pause_ms(line[i] == ' ' ? 20 : pace);
+  for (int i = 0; i < n_chars;) {
+    int end = i + keystroke_bytes(line + i, n_chars - i);
+    bool blank = line[i] == ' ';
+    while (i < end)
+      putchar(line[i++]);
+    pause_ms(blank ? 20 : pace);
   }
   pause_ms(1000);
 }

@@ -4,6 +4,7 @@
 #include "harness.h"
 #include "harness_parts.h"
 
+#include "screen/cells.h"
 #include "screen/screen.h"
 
 #include <stdio_ext.h>
@@ -22,17 +23,32 @@ Term terminal(int rows, int cols) {
   return vt;
 }
 
+// A cell in UTF-8: its character and the marks that join it.
+static std::string utf8(const uint32_t *chars) {
+  std::string bytes;
+  for (int i = 0; i < VTERM_MAX_CHARS_PER_CELL && chars[i]; i++) {
+    uint32_t c = chars[i];
+    int tail = c < 0x80 ? 0 : c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+    bytes +=
+        static_cast<char>(tail == 0 ? c : (0xF0 << (3 - tail)) | c >> 6 * tail);
+    for (int shift = 6 * (tail - 1); shift >= 0; shift -= 6)
+      bytes += static_cast<char>(0x80 | (c >> shift & 0x3F));
+  }
+  return bytes.empty() ? " " : bytes;
+}
+
+// A wide character once, as a terminal's text shows it.
 Screen screen_of(VTerm *vt) {
   int rows, cols;
   vterm_get_size(vt, &rows, &cols);
   Screen screen;
   for (int row = 0; row < rows; row++) {
     std::string line;
-    for (int col = 0; col < cols; col++) {
+    for (int col = 0; col < cols;) {
       VTermScreenCell cell;
       vterm_screen_get_cell(vterm_obtain_screen(vt), {row, col}, &cell);
-      uint32_t c = cell.chars[0];
-      line += c == 0 ? ' ' : c < 128 ? static_cast<char>(c) : '?';
+      line += utf8(cell.chars);
+      col += cell.width > 0 ? cell.width : 1;
     }
     line.erase(line.find_last_not_of(' ') + 1);
     screen.push_back(line);
@@ -61,11 +77,28 @@ Screen frame_screen() {
   return screen;
 }
 
+// Where column x starts in a row's text, the row widened with blanks to
+// reach it.
+static std::size_t byte_of(std::string &row, int x) {
+  std::size_t at = 0;
+  for (int col = 0; col < x; col++) {
+    if (at == row.size())
+      row += ' ';
+    int n = keystroke_bytes(row.data() + at, static_cast<int>(row.size() - at));
+    char32_t c = 0;
+    utf8_char(row.data() + at, n, c);
+    col += cells(c) - 1;
+    at += static_cast<std::size_t>(n);
+  }
+  return at;
+}
+
 void put(Screen &screen, int x, int y, const std::string &line) {
   std::string &row = screen[y];
-  if (row.size() < x + line.size())
-    row.resize(x + line.size(), ' ');
-  row.replace(x, line.size(), line);
+  std::size_t from = byte_of(row, x);
+  std::size_t to =
+      byte_of(row, x + text_cells(line.data(), static_cast<int>(line.size())));
+  row.replace(from, to - from, line);
 }
 
 std::string text(const Screen &screen) {

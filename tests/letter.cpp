@@ -6,6 +6,8 @@
 #include <iterator>
 #include <regex>
 
+#include "screen/cells.h"
+
 namespace {
 
 // One call of the letter's script, in order.
@@ -16,7 +18,7 @@ struct Step {
   int ms;           // a pause
 };
 
-// The calls of show_letter: type_line<x, y>("text", pace), pause_ms(ms)
+// The calls of show_letter: type_line<x, y, "text">(pace), pause_ms(ms)
 // and turn_page(), in the order they stand.
 std::vector<Step> read_letter() {
   std::ifstream file(BARU_SOURCE);
@@ -28,14 +30,14 @@ std::vector<Step> read_letter() {
   }
   std::string body = source.substr(start, source.find("\n}\n", start) - start);
   static const std::regex call(
-      R"re(type_line<\s*(\d+)\s*,\s*(\d+)\s*>\(\s*"((?:[^"\\]|\\.)*)"\s*,)re"
-      R"re(\s*(\d+)\s*\)|pause_ms\(\s*(\d+)\s*\)|turn_page\(\s*\))re");
+      R"re(type_line<\s*(\d+)\s*,\s*(\d+)\s*,\s*"((?:[^"\\]|\\.)*)"\s*>)re"
+      R"re(\(\s*(\d+)\s*\)|pause_ms\(\s*(\d+)\s*\)|turn_page\(\s*\))re");
   std::vector<Step> steps;
   for (std::sregex_iterator at(body.begin(), body.end(), call), end; at != end;
        ++at) {
     const std::smatch &m = *at;
     if (m[1].matched) {
-      // Plain ASCII; only a quote or a backslash is escaped.
+      // UTF-8 as it stands; only a quote or a backslash is escaped.
       std::string text =
           std::regex_replace(m[3].str(), std::regex(R"(\\(.))"), "$1");
       steps.push_back({Step::line, std::stoi(m[1]), std::stoi(m[2]),
@@ -66,10 +68,15 @@ std::vector<int> show_pauses(std::vector<int> *turns) {
       if (turns)
         turns->push_back(static_cast<int>(ms.size()));
       ms.insert(ms.end(), {2000, 1000, 1000});
-    } else { // the typewriter: a blank is fast, the zero byte is not
+    } else { // the typewriter: a keystroke a character, marks and all; a
+             // blank is fast, the zero byte is not
       ms.push_back(1000);
-      for (char c : step.text)
-        ms.push_back(c == ' ' ? 20 : step.pace);
+      const std::string &line = step.text;
+      for (std::size_t at = 0; at < line.size();) {
+        ms.push_back(line[at] == ' ' ? 20 : step.pace);
+        at += keystroke_bytes(line.data() + at,
+                              static_cast<int>(line.size() - at));
+      }
       ms.push_back(step.pace);
       ms.push_back(1000);
     }

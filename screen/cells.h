@@ -1,0 +1,98 @@
+// The characters of UTF-8 text: the bytes each takes, the cells a terminal
+// gives it, and which go out together as one keystroke. All of it can be
+// worked out while the program is built, so a letter that does not fit
+// stops the build.
+#ifndef BARU_SCREEN_CELLS_H
+#define BARU_SCREEN_CELLS_H
+
+#include "screen/widths.h"
+
+// The bytes a character takes, read off its first byte: 0 for a byte that
+// cannot begin one.
+constexpr int utf8_bytes(char first) {
+  auto b = static_cast<unsigned char>(first);
+  return b < 0x80   ? 1
+         : b < 0xC2 ? 0
+         : b < 0xE0 ? 2
+         : b < 0xF0 ? 3
+         : b < 0xF5 ? 4
+                    : 0;
+}
+
+// The character that the n bytes at s begin with, into c; its length in
+// bytes, or 0 when they do not begin a whole, valid one (cut short, a
+// stray or missing continuation byte, an overlong form, a surrogate, past
+// U+10FFFF).
+constexpr int utf8_char(const char *s, int n, char32_t &c) {
+  int length = n > 0 ? utf8_bytes(s[0]) : 0;
+  if (length == 0 || length > n)
+    return 0;
+  constexpr unsigned char lead_bits[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+  c = static_cast<unsigned char>(s[0]) & lead_bits[length];
+  for (int i = 1; i < length; i++) {
+    auto b = static_cast<unsigned char>(s[i]);
+    if ((b & 0xC0) != 0x80)
+      return 0;
+    c = c << 6 | (b & 0x3F);
+  }
+  constexpr char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+  bool surrogate = c >= 0xD800 && c <= 0xDFFF;
+  return c < least[length] || surrogate || c > 0x10FFFF ? 0 : length;
+}
+
+// A control moves the cursor or shows nothing; it is no text of its own.
+constexpr bool is_control(char32_t c) {
+  return c < 0x20 || (c >= 0x7F && c < 0xA0);
+}
+
+// The cells a character takes: 2 for wide and fullwidth characters and
+// most emoji, 0 for combining marks, selectors, joiners and controls, 1
+// for the rest.
+constexpr int cells(char32_t c) {
+  int low = 0, high = sizeof widths / sizeof widths[0] - 1;
+  while (low <= high) {
+    int mid = (low + high) / 2;
+    if (c < widths[mid].first)
+      high = mid - 1;
+    else if (c > widths[mid].last)
+      low = mid + 1;
+    else
+      return widths[mid].cells;
+  }
+  return 1;
+}
+
+// Whether c joins the character before it on the screen.
+constexpr bool joins(char32_t c) { return cells(c) == 0 && !is_control(c); }
+
+// The bytes at s that go out as one keystroke: a character with the
+// marks, selectors and joiners that follow it, so that no half-drawn
+// character shows. A control (the zero byte that ends a line among them)
+// goes alone, and so does a byte that is not UTF-8.
+constexpr int keystroke_bytes(const char *s, int n) {
+  char32_t c = 0;
+  int length = utf8_char(s, n, c);
+  if (length == 0 || is_control(c))
+    return 1;
+  for (int next = 0;
+       (next = utf8_char(s + length, n - length, c)) > 0 && joins(c);)
+    length += next;
+  return length;
+}
+
+// The cells that the n bytes of text take, or -1 unless they are UTF-8
+// free of controls.
+constexpr int text_cells(const char *s, int n) {
+  int total = 0;
+  for (int at = 0; at < n;) {
+    char32_t c = 0;
+    int length = utf8_char(s + at, n - at, c);
+    if (length == 0 || is_control(c))
+      return -1;
+    total += cells(c);
+    at += length;
+  }
+  return total;
+}
+
+#endif
