@@ -4,7 +4,7 @@
 // time that the show's pauses add up to. Builds the site first, and
 // leaves a picture of the letter's last page in build-web/last_page.png.
 import { execFileSync } from 'node:child_process';
-import { existsSync } from 'node:fs';
+import { existsSync, readFileSync } from 'node:fs';
 import path from 'node:path';
 
 const top = path.dirname(path.dirname(new URL(import.meta.url).pathname));
@@ -15,7 +15,8 @@ run('cmake', ['--build', 'build-web']);
 if (!existsSync(path.join(top, 'web', 'node_modules', 'playwright-core')))
   run('npm', ['ci', '--no-audit', '--no-fund'], path.join(top, 'web'));
 const { launchChromium, serveSite } = await import('../tests/web_browser.mjs');
-const { pausesMs } = await import('../tests/letter.mjs');
+const { pausesMs } = JSON.parse(
+  readFileSync(path.join(top, 'tests', 'letter.json'), 'utf8'));
 
 const pauses = pausesMs / 1000;
 const { url, close } = await serveSite();

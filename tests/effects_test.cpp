@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "harness.h"
+#include "screen/cells.h"
 #include "screen/screen.h"
 
 namespace {
@@ -27,26 +28,31 @@ void PrintTo(const Typed &c, std::ostream *os) { *os << c.name; }
 
 class Typewriter : public testing::TestWithParam<Typed> {};
 
-// Each byte is on the screen before the pause that follows it.
-TEST_P(Typewriter, PausesAfterEveryByte) {
+// Each keystroke, a character whole with its marks, is on the screen
+// before the pause that follows it.
+TEST_P(Typewriter, PausesAfterEveryKeystroke) {
   const Typed &c = GetParam();
   Capture run = capture([&] {
     type_sentence(20, 10, static_cast<int>(c.line.size()), c.line.data(),
                   c.pace);
   });
   EXPECT_EQ(pauses_of(run), c.ms);
-  ASSERT_EQ(run.pauses.size(), c.line.size() + 2);
+  ASSERT_EQ(run.pauses.size(), c.ms.size());
   EXPECT_EQ(run.pauses[0].cursor_y, 0) << "placed before the first pause";
-  for (std::size_t i = 0; i < c.line.size(); i++) {
+  std::size_t typed = 0;
+  for (std::size_t key = 1; key + 1 < c.ms.size(); key++) {
+    typed += keystroke_bytes(c.line.data() + typed,
+                             static_cast<int>(c.line.size() - typed));
     // What a terminal shows of it: the bytes up to a control byte.
-    std::string shown = c.line.substr(0, i + 1);
+    std::string shown = c.line.substr(0, typed);
     shown = shown.substr(0, shown.find_first_of(std::string("\t\0", 2)));
     shown.erase(shown.find_last_not_of(' ') + 1);
     if (!shown.empty()) {
-      EXPECT_EQ(run.pauses[i + 1].screen[10].substr(20, shown.size()), shown)
-          << i;
+      EXPECT_EQ(run.pauses[key].screen[10].substr(20, shown.size()), shown)
+          << key;
     }
   }
+  EXPECT_EQ(typed, c.line.size());
   EXPECT_EQ(run.pauses.back().cursor_y, 10);
 }
 
@@ -54,20 +60,25 @@ const std::string dear("Dear, Ko", 9);
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, Typewriter,
-    testing::Values(Typed{"Greeting",
-                          dear,
-                          200,
-                          {1000, 200, 200, 200, 200, 200, 20, 200, 200, 200,
-                           1000}},
-                    Typed{"ZeroByteTakesThePace",
-                          std::string("ab\0", 3),
-                          70,
-                          {1000, 70, 70, 70, 1000}},
-                    Typed{"OnlyBlanksAreFast",
-                          "a  \tb",
-                          50,
-                          {1000, 50, 20, 20, 50, 50, 1000}},
-                    Typed{"Nothing", "", 200, {1000, 1000}}),
+    testing::Values(
+        Typed{"Greeting",
+              dear,
+              200,
+              {1000, 200, 200, 200, 200, 200, 20, 200, 200, 200, 1000}},
+        Typed{"ZeroByteTakesThePace",
+              std::string("ab\0", 3),
+              70,
+              {1000, 70, 70, 70, 1000}},
+        Typed{"OnlyBlanksAreFast",
+              "a  \tb",
+              50,
+              {1000, 50, 20, 20, 50, 50, 1000}},
+        Typed{"Nothing", "", 200, {1000, 1000}},
+        // e and its accent, a wide character, an emoji
+        Typed{"OneKeystrokeACharacter",
+              std::string("e\xcc\x81 \xe5\xb9\xb4\xf0\x9f\x8e\x82", 12),
+              90,
+              {1000, 90, 20, 90, 90, 90, 1000}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(Typewriter, GreetingTakes3620ms) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <regex>
@@ -21,11 +22,13 @@ struct Step {
 // The calls of show_letter: type_line<x, y, "text">(pace), pause_ms(ms)
 // and turn_page(), in the order they stand.
 std::vector<Step> read_letter() {
-  std::ifstream file(BARU_SOURCE);
+  const char *path =
+      getenv("BARU_LETTER") ? getenv("BARU_LETTER") : BARU_SOURCE;
+  std::ifstream file(path);
   std::string source(std::istreambuf_iterator<char>(file), {});
   auto start = source.find("show_letter() {");
   if (start == std::string::npos) {
-    ADD_FAILURE() << "no show_letter in " BARU_SOURCE;
+    ADD_FAILURE() << "no show_letter in " << path;
     return {};
   }
   std::string body = source.substr(start, source.find("\n}\n", start) - start);
@@ -121,4 +124,25 @@ std::string length_in_words() {
     return std::to_string(n) + " " + unit + (n == 1 ? "" : "s");
   };
   return count(seconds / 60, "minute") + " " + count(seconds % 60, "second");
+}
+
+// Every page as it stands before its turn (the last as the prompt finds
+// it), a string a row, and the pauses' total: for the browser test and its
+// benchmark.
+std::string letter_json() {
+  std::string json =
+      "{\n  \"pausesMs\": " + std::to_string(total_ms(show_pauses())) +
+      ",\n  \"pages\": [";
+  for (int number = 1; number <= pages(); number++) {
+    Screen rows = page(number);
+    for (std::size_t y = 0; y < rows.size(); y++) {
+      json += y == 0 ? (number > 1 ? ", [\n    \"" : "[\n    \"") : ",\n    \"";
+      for (char c : rows[y])
+        json +=
+            c == '"' || c == '\\' ? std::string("\\") + c : std::string(1, c);
+      json += "\"";
+    }
+    json += "\n  ]";
+  }
+  return json + "]\n}\n";
 }

@@ -22,6 +22,9 @@ Screen page(int number, bool own = true);
 std::string final_screen(); // as text: the screen when the prompt appears
 std::string final_screen_after_the_key(); // the shell given a line below
 
+// The pages and the pauses' total, as JSON.
+std::string letter_json();
+
 // How long the show lasts, as the documents state it: "3 minutes 43
 // seconds".
 std::string length_in_words();

@@ -46,13 +46,15 @@ std::string read_all(const std::string &path) {
 }
 
 // The screen at the prompt, kept for the Windows and browser checks and
-// for a giver to look at, and the show's length wherever a document states
-// it (on one line: "about 3 minutes 43 seconds"), follow the letter. With
-// BARU_UPDATE set (bash tests/all.sh update) they are written anew instead.
+// for a giver to look at, the pages for the browser's, and the show's length
+// wherever a document states it (on one line: "about 3 minutes 43 seconds"),
+// follow the letter. With BARU_UPDATE set (bash tests/all.sh update) they are
+// written anew instead.
 TEST(Letter, FilesThatFollowFromItAgree) {
   bool update = std::getenv("BARU_UPDATE") != nullptr;
   std::map<std::string, std::string> wanted;
   wanted["tests/final_screen.txt"] = final_screen();
+  wanted["tests/letter.json"] = letter_json();
   const std::regex stated(R"(about \d+ minutes? \d+ seconds?)");
   for (const char *doc : {"README.md", "docs/baru.6", "docs/README-windows.txt",
                           "web/README.txt"}) {

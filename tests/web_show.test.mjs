@@ -3,24 +3,17 @@
 // screen is read from the page's own terminal.
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
+import { createRequire } from 'node:module';
 import { after, before, test } from 'node:test';
 
-import { lines, pages, pausesMs } from './letter.mjs';
 import { launchChromium, screenOf, serveSite, siteOnDisk } from
   './web_browser.mjs';
 
-// A page of the letter as the screen shows it before its turn: the frame,
-// the header on row 2 and the page's own lines.
-function letterPage(number) {
-  const rows = Array(25).fill('');
-  rows[0] = rows[22] = '*'.repeat(70);
-  for (let y = 1; y < 22; y++)
-    rows[y] = '*' + ' '.repeat(68) + '*';
-  for (const { page, x, y, text } of lines)
-    if (page === number || (y === 2 && page <= number))
-      rows[y] = rows[y].slice(0, x) + text + rows[y].slice(x + text.length);
-  return rows.map((row) => row.trimEnd()).join('\n');
-}
+// Each page of the letter as the screen shows it before its turn, and the
+// pauses' total, as the C++ tests work them out from the show itself.
+const { pages, pausesMs } = JSON.parse(readFileSync(
+  new URL('letter.json', import.meta.url), 'utf8'));
+const letterPage = (number) => pages[number - 1].join('\n');
 
 const finalScreen = readFileSync(new URL('final_screen.txt', import.meta.url),
   'utf8').split('\n').slice(0, 25).map((row) => row.trimEnd()).join('\n');
@@ -135,6 +128,7 @@ test(`${where}: a key opens the letter with its music; every page ` +
   const page = await openPage(t, tone(),
     { viewport: { width: 1024, height: 640 } }, from);
   assert.ok((await fitOf(page)).fits, 'frame not whole and centred');
+  assert.equal(await page.evaluate(() => terminal.unicode.activeVersion), '11');
 
   await page.clock.runFor(0);
   assert.match(await screenOf(page), /press a key to open the letter/);
@@ -143,7 +137,7 @@ test(`${where}: a key opens the letter with its music; every page ` +
   const enter = () => page.keyboard.press('Enter');
   assert.equal(await musicOn(page, enter), 'playing');
 
-  for (let number = 1; number < pages; number++) {
+  for (let number = 1; number < pages.length; number++) {
     await untilScreen(page, letterPage(number), `page ${number}`);
     // Typed and tapped during the show: never shown, never read.
     await page.keyboard.type('ok');
@@ -197,4 +191,23 @@ async (t) => {
   await page.clock.runFor(1000);
   assert.equal(await screenOf(page), endScreen);
   assert.deepEqual(page.errors, []);
+});
+
+// The program counts the cells of a character by the widths it lists; the
+// page's terminal by its Unicode 11 addon. They agree on every one.
+test('the program and the page give every character the same cells', () => {
+  const { Unicode11Addon } = createRequire(import.meta.url)(
+    '../web/node_modules/@xterm/addon-unicode11');
+  let page;
+  new Unicode11Addon().activate({ unicode: { register(v) { page = v; } } });
+  const program = new Uint8Array(0x110000).fill(1);
+  const listed = readFileSync(new URL('../screen/widths.h', import.meta.url),
+    'utf8').matchAll(/\{(0x[0-9A-F]+), (0x[0-9A-F]+), (\d)\}/g);
+  for (const [, first, last, cells] of listed)
+    program.fill(+cells, +first, +last + 1);
+  const differ = [];
+  for (let c = 0; c < program.length; c++)
+    if (page.wcwidth(c) !== program[c])
+      differ.push(c.toString(16));
+  assert.deepEqual(differ.slice(0, 20), []);
 });
