@@ -26,7 +26,8 @@ cmake --build build-test -j "$jobs"
 if [ "$mode" = update ]; then
   BARU_UPDATE=1 build-test/tests/baru_tests --gtest_filter='Letter.*'
   BARU_UPDATE=1 bash tests/web_show.sh
-  git status --short tests/final_screen.txt docs README.md
+  git status --short tests/final_screen.txt tests/letter.json README.md docs \
+    web/README.txt
   exit
 fi
 
