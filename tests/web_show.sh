@@ -7,6 +7,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash tests/install.sh emscripten chromium node:nodejs npm:npm
+# The README's pictures show every script a letter may be written in.
+[ "${BARU_UPDATE:-}" != 1 ] ||
+  bash tests/install.sh fonts-noto-cjk fonts-noto-color-emoji
 
 emcmake cmake -S . -B build-web
 cmake --build build-web -j "$(nproc)" --target package

@@ -1,0 +1,15 @@
+# baru_world: the letter with lines in other scripts added (accents, a date
+# in Chinese, emoji, marks that join the character before them), for the
+# tests, which show it as they show the letter itself.
+add_custom_command(
+  OUTPUT world.cpp
+  COMMAND sed -f ${PROJECT_SOURCE_DIR}/tests/world_letter.sed
+          ${PROJECT_SOURCE_DIR}/baru.cpp > world.cpp
+  DEPENDS ${PROJECT_SOURCE_DIR}/baru.cpp
+          ${PROJECT_SOURCE_DIR}/tests/world_letter.sed)
+add_executable(baru_world world.cpp)
+target_link_libraries(baru_world PRIVATE screen)
+set_target_properties(baru_world PROPERTIES CXX_STANDARD 20)
+if(MINGW)
+  target_link_options(baru_world PRIVATE -static)
+endif()
