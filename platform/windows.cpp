@@ -44,7 +44,9 @@ static void pipe_stdout() {
       !DuplicateHandle(self, out, self, &kept, 0, TRUE, DUPLICATE_SAME_ACCESS))
     return;
   int fd = -1;
-  if (CreatePipe(&piped, &in, nullptr, 65536))
+  DWORD at_once = PIPE_NOWAIT; // a read finds what is there, or nothing
+  if (CreatePipe(&piped, &in, nullptr, 65536) &&
+      SetNamedPipeHandleState(piped, &at_once, nullptr, nullptr))
     fd = _open_osfhandle(reinterpret_cast<intptr_t>(in), _O_BINARY);
   if (fd < 0 || _dup2(fd, _fileno(stdout)) != 0) {
     CloseHandle(kept);
@@ -62,10 +64,8 @@ static void show_gathered() {
   static char bytes[sizeof gathered + 4];
   static wchar_t wide[sizeof bytes];
   static DWORD kept = 0;
-  DWORD ready = 0, got = 0, written;
-  while (console != INVALID_HANDLE_VALUE &&
-         PeekNamedPipe(piped, nullptr, 0, nullptr, &ready, nullptr) &&
-         ready > 0 &&
+  DWORD got = sizeof gathered, written;
+  while (console != INVALID_HANDLE_VALUE && got == sizeof gathered &&
          ReadFile(piped, bytes + kept, sizeof gathered, &got, nullptr)) {
     DWORD end = 0;
     for (DWORD i = 0; i < kept + got; i++) // the zero bytes out
@@ -81,7 +81,8 @@ static void show_gathered() {
     }
     int n = MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(whole),
                                 wide, sizeof bytes);
-    WriteConsoleW(console, wide, static_cast<DWORD>(n), &written, nullptr);
+    if (n > 0)
+      WriteConsoleW(console, wide, static_cast<DWORD>(n), &written, nullptr);
     kept = end - whole;
     memmove(bytes, bytes + whole, kept);
   }
