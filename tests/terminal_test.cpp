@@ -62,6 +62,17 @@ TEST(Screen, ASmallWindowSaysWhatItNeedsTillItGrows) {
       },
       launch);
   EXPECT_EQ(text(shown), text(notice));
+
+  // At the prompt a key is dropped while the notice stands; grown, the
+  // window shows the letter and the prompt, and a key ends the show.
+  launch.at_prompt = [](pid_t program, int terminal) {
+    ASSERT_EQ(write(terminal, "x", 1), 1);
+    EXPECT_TRUE(eventually(
+        [&] { return queued(terminal) == 0 && waiting_for_key(program); }));
+    resize(terminal, 25, 80);
+    ASSERT_EQ(write(terminal, "x", 1), 1);
+  };
+  EXPECT_EQ(text(run_baru(launch).at_end), final_screen_after_the_key());
 }
 
 // Started with &, the show waits, stopped, till fg brings it forward.
