@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # The release packages, after tests/all.sh has built the Windows zip (its
 # baru.exe ran in the Wine test): builds the .deb and the .tar.gz, lists
-# what is in all three, checks the reader's README and the man page, and
-# runs the .deb's program, unpacked, through the end-to-end tests on the
-# pseudo-terminal.
+# what is in all three, checks the man page, and runs the .deb's program,
+# unpacked, through the end-to-end tests on the pseudo-terminal.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 version=$(sed -n 's/^project(baru VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
@@ -25,7 +24,7 @@ cmake -E tar tvf "$zip"
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
 dpkg -x "$deb" "$unpacked"
-grep -q "man 6 baru" "$unpacked/usr/share/doc/baru/README"
+grep -q "man 6 baru" "$unpacked/usr/share/doc/baru/README" # the reader's
 warnings=$(man --warnings -l "$unpacked/usr/share/man/man6/baru.6.gz" 2>&1 >/dev/null)
 [ -z "$warnings" ] || { echo "man page: $warnings"; exit 1; }
 (cd "$unpacked" && cmake -E tar xf "$OLDPWD/$zip")

@@ -46,8 +46,8 @@ TEST(Screen, StandsAgainAfterTheWindowShrinksAndGrows) {
 }
 
 // Too small for the letter, from the start: a notice stands centred in
-// its place while the show goes on; once the window is large enough, the
-// letter stands as it would have.
+// its place while the show goes on, and a key at the prompt is dropped;
+// once the window is large enough, the letter stands as it would have.
 TEST(Screen, ASmallWindowSaysWhatItNeedsTillItGrows) {
   Launch launch;
   launch.rows = 20;
@@ -63,8 +63,6 @@ TEST(Screen, ASmallWindowSaysWhatItNeedsTillItGrows) {
       launch);
   EXPECT_EQ(text(shown), text(notice));
 
-  // At the prompt a key is dropped while the notice stands; grown, the
-  // window shows the letter and the prompt, and a key ends the show.
   launch.at_prompt = [](pid_t program, int terminal) {
     ASSERT_EQ(write(terminal, "x", 1), 1);
     EXPECT_TRUE(eventually(
