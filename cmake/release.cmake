@@ -1,7 +1,8 @@
 # What `cmake --install` puts where, and the packages that
 # `cmake --build <dir> --target package` makes: baru-<version>-Linux.deb
-# and .tar.gz on Linux; with the mingw-w64 toolchain file,
-# baru-<version>-win64.zip, holding baru.exe and a short README.txt.
+# and .tar.gz on Linux, holding baru, its man page and a short README;
+# with the mingw-w64 toolchain file, baru-<version>-win64.zip, holding
+# baru.exe and a short README.txt.
 include(GNUInstallDirs)
 
 # A release carries nothing to debug.
@@ -26,7 +27,10 @@ else()
   install(TARGETS baru RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/baru.6.gz
           DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
-  install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  # For the reader; the developer's README.md stays with the source.
+  configure_file(docs/README-linux.txt README @ONLY)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README
+          DESTINATION ${CMAKE_INSTALL_DOCDIR})
   set(CPACK_GENERATOR DEB TGZ)
 endif()
 

@@ -187,20 +187,30 @@ void pause_ms(int ms) {
 
 /* -------------------------------- Input -------------------------------- */
 
-// One key pressed at the prompt, on the keyboard of a terminal.
+// One key pressed at the prompt, on the keyboard of a terminal. A key
+// pressed while the notice stands in the letter's place is dropped, since
+// the reader has seen no prompt; the wait goes on till the window is large
+// enough to show it.
 static void one_key_read() {
   wanted = one_key;
   // From the background this stops the program till it is brought to the
   // foreground, as the read itself would.
   put_in_force(one_key, TCSAFLUSH);
   fflush(stdout);
-  // poll, unlike read, comes back after every handled signal.
-  struct pollfd key_ready = {0, POLLIN, 0};
-  while (poll(&key_ready, 1, -1) < 0 && errno == EINTR)
-    draw_if_asked();
   char key[32];
-  while (read(0, key, sizeof key) < 0 && errno == EINTR) {
-  }
+  ssize_t got;
+  bool unseen;
+  do {
+    // poll, unlike read, comes back after every handled signal.
+    struct pollfd key_ready = {0, POLLIN, 0};
+    while (poll(&key_ready, 1, -1) < 0 && errno == EINTR)
+      draw_if_asked();
+    draw_if_asked(); // a resize that came with the key
+    unseen = notice_stands();
+    while ((got = read(0, key, sizeof key)) < 0 && errno == EINTR) {
+    }
+    // An error, or the input's end, ends the wait all the same.
+  } while (unseen && got > 0);
   release_terminal();
 }
 

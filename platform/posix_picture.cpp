@@ -201,6 +201,8 @@ void keep_off_the_shell() {
     withheld = 1;
 }
 
+bool notice_stands() { return withheld && !in_background(1); }
+
 /* ------------------------------- Drawing ------------------------------- */
 
 // Large enough for the whole picture with a CUP for every row.

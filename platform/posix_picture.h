@@ -17,6 +17,9 @@ extern volatile sig_atomic_t redraw;
 // for it. Written past the picture, straight to the terminal.
 void draw_if_asked();
 
+// The notice stands in the letter's place, in the foreground.
+bool notice_stands();
+
 // A write of the program's own past stdout, whole, as a signal handler
 // may make it.
 void write_through(const char *bytes, int n);

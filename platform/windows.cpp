@@ -97,11 +97,13 @@ void console_clear() {
 // The interpreter returns as soon as the player is started. Without the
 // file it would say so in the console's first rows, in the system's
 // language and at times wider than the frame, so it is asked only when
-// the file is there (a folder of that name is not).
+// the file is there (a folder of that name is not). With the file but
+// nothing to open it, it says so on its error output, which has nowhere
+// to go but the console: that goes to nul.
 void music_start() {
   DWORD file = GetFileAttributesA("athousandyears.mp3");
   if (file != INVALID_FILE_ATTRIBUTES && !(file & FILE_ATTRIBUTE_DIRECTORY))
-    system("athousandyears.mp3");
+    system("athousandyears.mp3 2>nul");
 }
 
 // The handle is asked for anew on every placement; nothing caches it.

@@ -55,7 +55,7 @@ struct Launch {
 
 struct ProgramRun {
   Screen at_hold;             // the screen at the last pause held
-  Screen at_prompt;           // the screen when the prompt had appeared
+  Screen at_prompt;           // the screen when it waited for its key
   Screen at_end;              // the screen when the program had ended
   int end_x = -1, end_y = -1; // the cursor then
   int unread = -1;            // bytes left in the terminal's input for a shell

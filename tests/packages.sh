@@ -24,6 +24,7 @@ cmake -E tar tvf "$zip"
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
 dpkg -x "$deb" "$unpacked"
+grep -q "man 6 baru" "$unpacked/usr/share/doc/baru/README" # the reader's
 warnings=$(man --warnings -l "$unpacked/usr/share/man/man6/baru.6.gz" 2>&1 >/dev/null)
 [ -z "$warnings" ] || { echo "man page: $warnings"; exit 1; }
 (cd "$unpacked" && cmake -E tar xf "$OLDPWD/$zip")

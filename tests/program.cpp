@@ -45,11 +45,14 @@ bool echo_on(int terminal) {
   return tcgetattr(terminal, &modes) == 0 && (modes.c_lflag & ECHO);
 }
 
-// Asked on the program's side of the terminal, opened for the asking.
+// Asked on the program's side of the terminal, opened for the asking, once
+// all written on the test's side has reached it: poll waits for that.
 int queued(int terminal) {
   int side = open(ptsname(terminal), O_RDONLY | O_NOCTTY);
+  struct pollfd arrived = {side, POLLIN, 0};
   int count = -1;
-  if (side >= 0 && ioctl(side, FIONREAD, &count) != 0)
+  if (side >= 0 &&
+      (poll(&arrived, 1, 0) < 0 || ioctl(side, FIONREAD, &count) != 0))
     count = -1;
   close(side);
   return count;
@@ -96,13 +99,6 @@ bool waiting_for_key(pid_t pid) {
 }
 
 namespace {
-
-bool prompt_shown(const Screen &screen) {
-  for (const auto &row : screen)
-    if (row.find("press any key to exit ...") != std::string::npos)
-      return true;
-  return false;
-}
 
 bool same_modes(const struct termios &a, const struct termios &b) {
   return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag &&
@@ -285,7 +281,10 @@ ProgramRun run_baru(const Launch &launch) {
       ended = true;
     if (ended && shown.source < 0)
       break;
-    if (run.at_prompt.empty() && prompt_shown(screen_of(vt.get()))) {
+    // At the prompt: the program waits for its key, all it wrote shown.
+    struct pollfd more = {shown.source, POLLIN, 0};
+    if (run.at_prompt.empty() && program > 0 && waiting_for_key(program) &&
+        poll(&more, 1, 0) == 0) {
       run.at_prompt = screen_of(vt.get());
       if (launch.input == Launch::keyboard && launch.at_prompt)
         launch.at_prompt(program, master);

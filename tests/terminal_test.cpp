@@ -46,8 +46,8 @@ TEST(Screen, StandsAgainAfterTheWindowShrinksAndGrows) {
 }
 
 // Too small for the letter, from the start: a notice stands centred in
-// its place while the show goes on; once the window is large enough, the
-// letter stands as it would have.
+// its place while the show goes on, and a key at the prompt is dropped;
+// once the window is large enough, the letter stands as it would have.
 TEST(Screen, ASmallWindowSaysWhatItNeedsTillItGrows) {
   Launch launch;
   launch.rows = 20;
@@ -62,6 +62,15 @@ TEST(Screen, ASmallWindowSaysWhatItNeedsTillItGrows) {
       },
       launch);
   EXPECT_EQ(text(shown), text(notice));
+
+  launch.at_prompt = [](pid_t program, int terminal) {
+    ASSERT_EQ(write(terminal, "x", 1), 1);
+    EXPECT_TRUE(eventually(
+        [&] { return queued(terminal) == 0 && waiting_for_key(program); }));
+    resize(terminal, 25, 80);
+    ASSERT_EQ(write(terminal, "x", 1), 1);
+  };
+  EXPECT_EQ(text(run_baru(launch).at_end), final_screen_after_the_key());
 }
 
 // Started with &, the show waits, stopped, till fg brings it forward.

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Runs baru.exe (given, or from the release zip given) under Wine at real
-# speed in an 80x25 tmux pane, with no music file at hand (so nothing may
-# stand beside the frame), and compares the whole screen after the key
-# with the expected one.
+# Runs baru.exe from the release zip given under Wine at real speed in an
+# 80x25 tmux pane, from its folder, with a stand-in music file beside it
+# that nothing here plays (so nothing may stand beside the frame), and
+# compares the whole screen after the key with the expected one.
 set -euo pipefail
 exe=$(realpath "$1") expected=$(realpath "$2")
 
@@ -15,14 +15,13 @@ cleanup() {
 }
 trap cleanup EXIT
 trap "exit 1" INT TERM HUP
-if [[ $exe == *.zip ]]; then
-  (cd "$work" && cmake -E tar xf "$exe")
-  exe=$(find "$work" -name baru.exe)
-fi
+(cd "$work" && cmake -E tar xf "$exe")
+exe=$(find "$work" -name baru.exe)
+echo "ID3 stand-in" >"$(dirname "$exe")/athousandyears.mp3"
 export WINEPREFIX=$work/prefix WINEDEBUG=-all
 wineboot -i >/dev/null 2>&1
 
-cd "$work"
+cd "$(dirname "$exe")"
 start=$(date +%s)
 tmux -L "$socket" new-session -d -x 80 -y 25 \
   "wine '$exe'; echo \$? > '$work/status'; sleep 600"
