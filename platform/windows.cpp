@@ -31,6 +31,8 @@
 static char gathered[4096];
 static HANDLE console = INVALID_HANDLE_VALUE; // when stdout is one
 static HANDLE piped;                          // what stdout wrote, to read
+static int row_now = -1; // where the cursor was last placed
+static bool wide_on[25]; // the rows a wide character was written on
 
 // Into the pipe, in binary mode: the runtime passes the bytes on as they
 // are. The runtime closes the handle that stdout had, so the std handle
@@ -79,6 +81,12 @@ static void show_gathered() {
         break;
       }
     }
+    for (DWORD at = 0; at < whole && row_now >= 0 && row_now < 25;) {
+      char32_t c = 0;
+      int length = utf8_char(bytes + at, static_cast<int>(whole - at), c);
+      wide_on[row_now] = wide_on[row_now] || (length > 0 && cells(c) == 2);
+      at += length > 0 ? static_cast<DWORD>(length) : 1;
+    }
     int n = MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(whole),
                                 wide, sizeof bytes);
     if (n > 0)
@@ -107,10 +115,20 @@ void music_start() {
 }
 
 // The handle is asked for anew on every placement; nothing caches it.
+// A console that draws on a terminal (Wine's) counts a wide character one
+// cell and moves along a row by counting, so on a row that holds one, the
+// cursor comes by way of another row, which it reaches by row and column.
 void cursor_place(int x, int y) {
   show_gathered();
-  COORD at = {static_cast<SHORT>(x), static_cast<SHORT>(y)};
+  SHORT row = static_cast<SHORT>(y);
+  if (y == row_now && y >= 0 && y < 25 && wide_on[y]) {
+    COORD aside = {static_cast<SHORT>(x),
+                   static_cast<SHORT>(y > 0 ? y - 1 : 1)};
+    SetConsoleCursorPosition(GetStdHandle(STD_OUTPUT_HANDLE), aside);
+  }
+  COORD at = {static_cast<SHORT>(x), row};
   SetConsoleCursorPosition(GetStdHandle(STD_OUTPUT_HANDLE), at);
+  row_now = y;
 }
 
 void pause_ms(int ms) {
