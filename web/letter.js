@@ -117,13 +117,6 @@ function showStanding() {
   }
 }
 
-function forgetStanding() {
-  for (const { item } of standing.values())
-    item.remove();
-  standing.clear();
-  placed = null;
-}
-
 // Each placement ends the text written after the one before. The loading
 // bar's figures hold no letter; a caption does. The terminal then places
 // the cursor itself.
@@ -210,7 +203,9 @@ function openLetter() {
     terminal.write('\x1b[?25h'); // DECTCEM: the cursor back for the show
   gathered.length = 0;
   answer = null;
-  forgetStanding();
+  standing.clear();
+  log.replaceChildren();
+  placed = null;
   document.body.dataset.show = 'running';
   Module.callMain([]);
 }
