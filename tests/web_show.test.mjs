@@ -5,6 +5,7 @@ import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { after, before, test } from 'node:test';
+import { isDeepStrictEqual } from 'node:util';
 
 import { launchChromium, screenOf, serveSite, siteOnDisk } from
   './web_browser.mjs';
@@ -22,16 +23,35 @@ const finalScreen = readFileSync(new URL('final_screen.txt', import.meta.url),
 const endScreen = finalScreen.replace(/[^\n]*$/,
   '   The end. Click, tap or press a key to read it again.');
 
+// A screen reader's view: Playwright's of chromium's accessibility tree,
+// of the page and of the texts in its log.
+const heard = (page) => page.locator('body').ariaSnapshot();
+const logOf = async (page) => (await page.getByRole('log').ariaSnapshot())
+  .split('\n').slice(1).map((item) => item.replace(/^ {2}- paragraph: /, ''))
+  .map((text) => text.startsWith('"') ? JSON.parse(text) : text);
+
+// What stands whole on screens, in reading order: inside the frame and on
+// the prompt's row, two blanks or more apart.
+const textsOf = (screen) => screen.split('\n').flatMap((row) =>
+  row.replace(/^\*+|\*+$/g, '').trim().split(/ {2,}/)).filter(Boolean);
+const loading = 'Loading, please wait . . .';
+const wholeTexts = [loading, ...textsOf([...pages.flat(), finalScreen]
+  .join('\n'))];
+
 // Moves the page's clock on half a second at a time until the screen is
 // `expected`, for as long as the whole show at most. Every page stands
 // four seconds before its turn.
+// Meanwhile the log holds only whole texts; at last, what stands there.
 async function untilScreen(page, expected, what, budgetMs = pausesMs) {
-  let shown = '';
-  for (let ms = 0; ms <= budgetMs && shown !== expected; ms += 500) {
+  let shown = '', texts = [];
+  for (let ms = 0; ms <= budgetMs && (shown !== expected ||
+    !isDeepStrictEqual(texts, textsOf(expected))); ms += 500) {
     await page.clock.runFor(500);
     shown = await screenOf(page);
+    texts = await logOf(page);
+    assert.ok(texts.every((text) => wholeTexts.includes(text)), `${texts}`);
   }
-  assert.equal(shown, expected, what);
+  assert.deepEqual([shown, texts], [expected, textsOf(expected)], what);
 }
 
 const show = (page) => page.evaluate(() => document.body.dataset.show);
@@ -122,7 +142,7 @@ before(async () => { browser = await launchChromium(); });
 after(() => browser.close());
 
 for (const [from, where] of [[serveSite, 'served'], [siteOnDisk, 'on disk']])
-test(`${where}: a key opens the letter with its music; every page ` +
+test(`${where}: a key or the button opens the letter with music; every page ` +
      'before its turn; only a key pressed at the prompt ends the show; ' +
      'one more opens it again', async (t) => {
   const page = await openPage(t, tone(),
@@ -133,9 +153,20 @@ test(`${where}: a key opens the letter with its music; every page ` +
   await page.clock.runFor(0);
   assert.match(await screenOf(page), /press a key to open the letter/);
   assert.ok(!page.asked.includes('athousandyears.mp3'), 'music before a key');
+  assert.equal(await heard(page), '- button "Open the letter"\n- log');
+
+  // A link's preview: a title, a description, no host (Open Graph's image).
+  const [lang, title, description, ...og] = await page.evaluate(() => [
+    document.documentElement.lang, ...[...document.querySelectorAll(
+      'title, meta[name=description], meta[property^="og:"]')]
+      .map((tag) => tag.content ?? tag.text)]);
+  assert.deepEqual(og, ['website', title, description]);
+  assert.ok(lang && description && title !== 'baru');
 
   const enter = () => page.keyboard.press('Enter');
-  assert.equal(await musicOn(page, enter), 'playing');
+  const button = () => page.getByRole('button').dispatchEvent('click');
+  assert.equal(await musicOn(page, from === serveSite ? button : enter),
+    'playing');
 
   for (let number = 1; number < pages.length; number++) {
     await untilScreen(page, letterPage(number), `page ${number}`);
@@ -148,6 +179,8 @@ test(`${where}: a key opens the letter with its music; every page ` +
 
   await untilScreen(page, finalScreen, 'the prompt');
   await picture(page, 'browser_last_page.png');
+  assert.equal(await heard(page), await page.getByRole('log').ariaSnapshot(),
+    'more than the log heard');
   await page.keyboard.down('q');
   await page.keyboard.press('Shift');
   assert.equal(await show(page), 'running', 'ended by no key at the prompt');
@@ -157,9 +190,12 @@ test(`${where}: a key opens the letter with its music; every page ` +
   assert.equal(await show(page), 'over');
   await page.clock.runFor(1000);
   assert.equal(await screenOf(page), endScreen, 'the key echoed');
+  assert.deepEqual(await logOf(page), textsOf(endScreen));
+  assert.match(await heard(page), /\n- button "Read the letter again"$/);
   assert.equal(await musicOn(page, enter), 'playing');
   await page.clock.runFor(500);
   assert.match(await screenOf(page), /Loading, please wait/);
+  assert.deepEqual(await logOf(page), [loading]);
   assert.deepEqual(page.errors, []);
 });
 

@@ -2,7 +2,8 @@
 // window (turned on its side on a phone held upright), the show (baru.js)
 // started on the reader's first click, tap or key, its output written to
 // the terminal at each pause, one key or tap at the end, and one more to
-// read it again.
+// read it again. A screen reader hears the letter from a log beside the
+// terminal, which it cannot read.
 'use strict';
 
 /* ------------------------------ Terminal ------------------------------- */
@@ -55,6 +56,85 @@ function centre(width, height, turned) {
 fitFont();
 addEventListener('resize', fitFont);
 
+/* ------------------------- For a screen reader ------------------------- */
+
+// The terminal is out of a screen reader's reach (index.html); the log
+// holds the text that stands on the screen instead: a line of the letter
+// once its zero byte has come, so typed whole, and the program's own words,
+// written at once (a caption, the prompt). Never the frame, the loading
+// bar's spinner and figures, which hold no letter, nor a line being typed.
+// Each joins the log once, so a screen reader announces it once, and leaves
+// it silently when the screen no longer shows it (a page turned). In the
+// screen's order, row by row, the log reads as the screen does.
+const log = document.getElementById('log');
+// { row, column, end, text, item } by row and column
+const standing = new Map();
+let placed = null; // where text is written: the cursor's last placement
+
+// What has been written since the cursor was placed, on its row.
+function written() {
+  const { cursorX, cursorY } = terminal.buffer.active;
+  if (!placed || cursorY !== placed.row || cursorX <= placed.column)
+    return null;
+  const text = terminal.buffer.active.getLine(cursorY)
+    .translateToString(true, placed.column, cursorX);
+  return { ...placed, end: cursorX, text };
+}
+
+// A new text, or a new one in the place of another, is a new item.
+function stand(run, lang) {
+  if (!run || !run.text.trim())
+    return;
+  const key = `${run.row} ${run.column}`;
+  const before = standing.get(key);
+  if (before?.text === run.text)
+    return;
+  before?.item.remove();
+  const item = document.createElement('p');
+  item.textContent = run.text.trim();
+  if (lang)
+    item.lang = lang;
+  standing.set(key, { ...run, item });
+}
+
+// Drops what the screen no longer shows and puts each new item in its
+// place. An item already in the log is never moved: moved, it would be
+// announced again.
+function showStanding() {
+  const buffer = terminal.buffer.active;
+  for (const [key, { row, column, end, text, item }] of standing)
+    if (buffer.getLine(row).translateToString(true, column, end) !== text) {
+      item.remove();
+      standing.delete(key);
+    }
+  const order = [...standing.values()].sort((a, b) =>
+    a.row - b.row || a.column - b.column);
+  let last = null;
+  for (const { item } of order) {
+    if (!item.isConnected)
+      log.insertBefore(item, last ? last.nextSibling : log.firstChild);
+    last = item;
+  }
+}
+
+// Each placement ends the text written after the one before. The loading
+// bar's figures hold no letter; a caption does. The terminal then places
+// the cursor itself.
+terminal.parser.registerCsiHandler({ final: 'H' }, ([row, column]) => {
+  const run = written();
+  if (run && /\p{L}/u.test(run.text))
+    stand(run);
+  placed = { row: Math.max(row || 1, 1) - 1,
+    column: Math.max(column || 1, 1) - 1 };
+  return false;
+});
+
+// A line of the letter ends with a zero byte, which the terminal ignores.
+function lineTyped() {
+  stand(written());
+  placed = null;
+}
+
 /* ------------------------------ The show ------------------------------- */
 
 // What stdout hands over, a byte at a time, until the next pause.
@@ -66,9 +146,15 @@ let answer = null; // set while the show waits for its last key or tap
 var Module = {
   noInitialRun: true,
   stdout: (byte) => gathered.push(byte),
+  // Written up to each zero byte in turn, so each line is read once the
+  // terminal holds it whole.
   handOver() {
-    terminal.write(Uint8Array.from(gathered));
+    const bytes = Uint8Array.from(gathered);
     gathered.length = 0;
+    let start = 0;
+    for (let end; (end = bytes.indexOf(0, start)) !== -1; start = end + 1)
+      terminal.write(bytes.subarray(start, end + 1), lineTyped);
+    terminal.write(bytes.subarray(start), showStanding);
   },
   // Without the file the audio element fails quietly: nothing is shown.
   // Set anew, the source plays again from its start.
@@ -80,7 +166,11 @@ var Module = {
   // before it never counts.
   keyAfterPrompt() {
     return new Promise((resolve) =>
-      terminal.write('', () => { answer = resolve; }));
+      terminal.write('', () => {
+        stand(written());
+        showStanding();
+        answer = resolve;
+      }));
   },
   onRuntimeInitialized() {
     // xterm.js draws no cursor until it has had focus or a screen switch;
@@ -113,6 +203,9 @@ function openLetter() {
     terminal.write('\x1b[?25h'); // DECTCEM: the cursor back for the show
   gathered.length = 0;
   answer = null;
+  standing.clear();
+  log.replaceChildren();
+  placed = null;
   document.body.dataset.show = 'running';
   Module.callMain([]);
 }
@@ -123,7 +216,11 @@ function endShow() {
   document.body.dataset.show = 'over';
   answer();
   answer = null;
-  terminal.write(endNote);
+  // The page's own words are English, whatever the letter's language.
+  terminal.write(endNote, () => {
+    stand(written(), 'en');
+    showStanding();
+  });
 }
 
 // A key that types nothing by itself, or one held down since before, is
