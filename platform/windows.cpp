@@ -31,8 +31,9 @@
 static char gathered[4096];
 static HANDLE console = INVALID_HANDLE_VALUE; // when stdout is one
 static HANDLE piped;                          // what stdout wrote, to read
-static int row_now = -1; // where the cursor was last placed
-static bool wide_on[25]; // the rows a wide character was written on
+// Since the last placement, a character was written whose cells are not
+// its UTF-16 units.
+static bool counted_apart = false;
 
 // Into the pipe, in binary mode: the runtime passes the bytes on as they
 // are. The runtime closes the handle that stdout had, so the std handle
@@ -81,10 +82,11 @@ static void show_gathered() {
         break;
       }
     }
-    for (DWORD at = 0; at < whole && row_now >= 0 && row_now < 25;) {
+    for (DWORD at = 0; at < whole;) {
       char32_t c = 0;
       int length = utf8_char(bytes + at, static_cast<int>(whole - at), c);
-      wide_on[row_now] = wide_on[row_now] || (length > 0 && cells(c) == 2);
+      counted_apart =
+          counted_apart || (length > 0 && cells(c) != (c > 0xFFFF ? 2 : 1));
       at += length > 0 ? static_cast<DWORD>(length) : 1;
     }
     int n = MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(whole),
@@ -115,20 +117,18 @@ void music_start() {
 }
 
 // The handle is asked for anew on every placement; nothing caches it.
-// A console that draws on a terminal (Wine's) counts a wide character one
-// cell and moves along a row by counting, so on a row that holds one, the
-// cursor comes by way of another row, which it reaches by row and column.
+// A console that draws on a terminal (Wine's) counts a character a cell
+// for each of its UTF-16 units, and moves its terminal's cursor by
+// counting, so after a wide character or a mark it comes by way of the
+// row's start, which it reaches as the start.
 void cursor_place(int x, int y) {
   show_gathered();
-  SHORT row = static_cast<SHORT>(y);
-  if (y == row_now && y >= 0 && y < 25 && wide_on[y]) {
-    COORD aside = {static_cast<SHORT>(x),
-                   static_cast<SHORT>(y > 0 ? y - 1 : 1)};
-    SetConsoleCursorPosition(GetStdHandle(STD_OUTPUT_HANDLE), aside);
-  }
-  COORD at = {static_cast<SHORT>(x), row};
-  SetConsoleCursorPosition(GetStdHandle(STD_OUTPUT_HANDLE), at);
-  row_now = y;
+  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (counted_apart)
+    SetConsoleCursorPosition(out, COORD{0, static_cast<SHORT>(y)});
+  counted_apart = false;
+  SetConsoleCursorPosition(out,
+                           COORD{static_cast<SHORT>(x), static_cast<SHORT>(y)});
 }
 
 void pause_ms(int ms) {
