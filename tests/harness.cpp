@@ -38,6 +38,21 @@ static std::string utf8(const uint32_t *chars) {
 }
 
 // A wide character once, as a terminal's text shows it.
+void show_on(VTerm *vt, std::string &cut, const char *bytes, std::size_t n) {
+  cut.append(bytes, n);
+  std::size_t whole = cut.size();
+  for (std::size_t back = 1; back <= 3 && back <= cut.size(); back++) {
+    char last = cut[cut.size() - back];
+    if ((last & 0xC0) != 0x80) { // the last character's first byte
+      if (utf8_bytes(last) > static_cast<int>(back))
+        whole = cut.size() - back;
+      break;
+    }
+  }
+  vterm_input_write(vt, cut.data(), whole);
+  cut.erase(0, whole);
+}
+
 Screen screen_of(VTerm *vt) {
   int rows, cols;
   vterm_get_size(vt, &rows, &cols);
@@ -122,6 +137,7 @@ struct Active {
   FILE *out;
   long seen;
   Capture *result;
+  std::string cut;
 };
 Active *active = nullptr;
 
@@ -129,7 +145,7 @@ void show_written(Active &a) {
   char bytes[4096];
   ssize_t n;
   while ((n = pread(fileno(a.out), bytes, sizeof bytes, a.seen)) > 0) {
-    vterm_input_write(a.vt, bytes, static_cast<size_t>(n));
+    show_on(a.vt, a.cut, bytes, static_cast<size_t>(n));
     a.seen += n;
   }
 }
@@ -152,7 +168,7 @@ extern "C" int nanosleep(const struct timespec *asked, struct timespec *left) {
 Capture capture(const std::function<void()> &body) {
   Term vt = terminal(25);
   Capture result;
-  Active a{vt.get(), tmpfile(), 0, &result};
+  Active a{vt.get(), tmpfile(), 0, &result, ""};
   fflush(stdout);
   int saved = dup(1);
   dup2(fileno(a.out), 1);

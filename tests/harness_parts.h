@@ -6,6 +6,7 @@
 #include <vterm.h>
 
 #include <memory>
+#include <string>
 
 #include "harness.h"
 
@@ -13,6 +14,10 @@
 using Term = std::unique_ptr<VTerm, decltype(&vterm_free)>;
 Term terminal(int rows, int cols = 80);
 Screen screen_of(VTerm *vt);
+// Written on the terminal: libvterm takes a character cut between two
+// writes for two wrong ones, so the bytes of one cut at the end wait in
+// `cut` for the rest.
+void show_on(VTerm *vt, std::string &cut, const char *bytes, std::size_t n);
 VTermPos cursor_of(VTerm *vt);
 
 // The test's side of the shell's socket, in the run in progress; the

@@ -199,6 +199,7 @@ struct Shown {
   VTerm *vt;
   std::string tail; // too short to hold a whole mark
   int marks = 0;
+  std::string cut; // a character's first bytes
 };
 
 const std::string hold_mark = HOLD_MARK;
@@ -214,7 +215,7 @@ bool show_some(Shown &shown, int wait_ms) {
     shown.source = -1;
     return false;
   }
-  vterm_input_write(shown.vt, bytes, static_cast<size_t>(n));
+  show_on(shown.vt, shown.cut, bytes, static_cast<size_t>(n));
   std::string seen = shown.tail + std::string(bytes, static_cast<size_t>(n));
   for (auto at = seen.find(hold_mark); at != std::string::npos;
        at = seen.find(hold_mark, at + hold_mark.size()))
@@ -270,7 +271,7 @@ ProgramRun run_baru(const Launch &launch) {
   Shown shown{launch.output == Launch::terminal ? master
               : launch.output == Launch::pipe   ? pipe_ends[0]
                                                 : -1,
-              vt.get(), "", 0};
+              vt.get(), "", 0, ""};
   bool ended = false;
   pid_t program = 0;
   int holds = 0;
@@ -318,8 +319,9 @@ ProgramRun run_baru(const Launch &launch) {
     rewind(file);
     char bytes[4096];
     std::size_t n;
+    std::string cut;
     while ((n = fread(bytes, 1, sizeof bytes, file)) > 0)
-      vterm_input_write(vt.get(), bytes, n);
+      show_on(vt.get(), cut, bytes, n);
   }
   run.at_end = screen_of(vt.get());
   VTermPos at = cursor_of(vt.get());
