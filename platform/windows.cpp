@@ -67,9 +67,10 @@ static void show_gathered() {
   static char bytes[sizeof gathered + 4];
   static wchar_t wide[sizeof bytes];
   static DWORD kept = 0;
-  DWORD got = sizeof gathered, written;
-  while (console != INVALID_HANDLE_VALUE && got == sizeof gathered &&
-         ReadFile(piped, bytes + kept, sizeof gathered, &got, nullptr)) {
+  const DWORD most = sizeof gathered;
+  DWORD got = most, written;
+  while (console != INVALID_HANDLE_VALUE && got == most &&
+         ReadFile(piped, bytes + kept, most, &got, nullptr)) {
     DWORD end = 0;
     for (DWORD i = 0; i < kept + got; i++) // the zero bytes out
       if (bytes[i] != '\0')
@@ -90,7 +91,7 @@ static void show_gathered() {
       at += length > 0 ? static_cast<DWORD>(length) : 1;
     }
     int n = MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(whole),
-                                wide, sizeof bytes);
+                                wide, static_cast<int>(sizeof bytes));
     if (n > 0)
       WriteConsoleW(console, wide, static_cast<DWORD>(n), &written, nullptr);
     kept = end - whole;
