@@ -46,12 +46,23 @@ static void pipe_stdout() {
   if (!GetConsoleMode(out, &mode) ||
       !DuplicateHandle(self, out, self, &kept, 0, TRUE, DUPLICATE_SAME_ACCESS))
     return;
-  int fd = -1;
+  // 64 KiB, far more than the show writes between two placements: the
+  // pipe is emptied by the thread that fills it.
+  if (!CreatePipe(&piped, &in, nullptr, 65536)) {
+    CloseHandle(kept);
+    return;
+  }
   DWORD at_once = PIPE_NOWAIT; // a read finds what is there, or nothing
-  if (CreatePipe(&piped, &in, nullptr, 65536) &&
-      SetNamedPipeHandleState(piped, &at_once, nullptr, nullptr))
-    fd = _open_osfhandle(reinterpret_cast<intptr_t>(in), _O_BINARY);
+  int fd = -1;
+  if (SetNamedPipeHandleState(piped, &at_once, nullptr, nullptr))
+    fd = _open_osfhandle(reinterpret_cast<intptr_t>(in),
+                         _O_BINARY | _O_NOINHERIT);
   if (fd < 0 || _dup2(fd, _fileno(stdout)) != 0) {
+    if (fd >= 0)
+      _close(fd);
+    else
+      CloseHandle(in);
+    CloseHandle(piped);
     CloseHandle(kept);
     return;
   }
@@ -99,10 +110,12 @@ static void show_gathered() {
   }
 }
 
+// The interpreter clears the console before stdout is piped: it hands a
+// form feed to an output that is not a console.
 void console_clear() {
   setvbuf(stdout, gathered, _IOFBF, sizeof gathered);
-  pipe_stdout();
   system("cls");
+  pipe_stdout();
 }
 
 // The interpreter returns as soon as the player is started. Without the

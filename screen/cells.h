@@ -74,20 +74,25 @@ constexpr int keystroke_bytes(const char *s, int n) {
   int length = utf8_char(s, n, c);
   if (length == 0 || is_control(c))
     return 1;
-  for (int next = 0;
-       (next = utf8_char(s + length, n - length, c)) > 0 && joins(c);)
+  // After a zero-width joiner, the character it joins comes too: an emoji
+  // of several is drawn as one.
+  for (int next = 0, joiner = 0;
+       (next = utf8_char(s + length, n - length, c)) > 0 &&
+       (joins(c) || (joiner && !is_control(c)));
+       joiner = c == 0x200D)
     length += next;
   return length;
 }
 
 // The cells that the n bytes of text take, or -1 unless they are UTF-8
-// free of controls.
+// free of controls that does not begin with a mark, which would join what
+// stands before it on the screen.
 constexpr int text_cells(const char *s, int n) {
   int total = 0;
   for (int at = 0; at < n;) {
     char32_t c = 0;
     int length = utf8_char(s + at, n - at, c);
-    if (length == 0 || is_control(c))
+    if (length == 0 || is_control(c) || (at == 0 && joins(c)))
       return -1;
     total += cells(c);
     at += length;

@@ -74,11 +74,13 @@ INSTANTIATE_TEST_SUITE_P(
               50,
               {1000, 50, 20, 20, 50, 50, 1000}},
         Typed{"Nothing", "", 200, {1000, 1000}},
-        // e and its accent, a wide character, an emoji
+        // e and its accent, a wide character, an emoji, two emoji joined
         Typed{"OneKeystrokeACharacter",
-              std::string("e\xcc\x81 \xe5\xb9\xb4\xf0\x9f\x8e\x82", 12),
+              std::string("e\xcc\x81 \xe5\xb9\xb4\xf0\x9f\x8e\x82"
+                          "\xf0\x9f\x91\xa9\xe2\x80\x8d\xf0\x9f\x91\xa8",
+                          23),
               90,
-              {1000, 90, 20, 90, 90, 90, 1000}}),
+              {1000, 90, 20, 90, 90, 90, 90, 1000}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(Typewriter, GreetingTakes3620ms) {
