@@ -86,14 +86,7 @@ static void show_gathered() {
     for (DWORD i = 0; i < kept + got; i++) // the zero bytes out
       if (bytes[i] != '\0')
         bytes[end++] = bytes[i];
-    DWORD whole = end;
-    for (DWORD back = 1; back <= 3 && back <= end; back++) {
-      if ((bytes[end - back] & 0xC0) != 0x80) { // the last one's first byte
-        if (utf8_bytes(bytes[end - back]) > static_cast<int>(back))
-          whole = end - back;
-        break;
-      }
-    }
+    auto whole = static_cast<DWORD>(whole_bytes(bytes, static_cast<int>(end)));
     for (DWORD at = 0; at < whole;) {
       char32_t c = 0;
       int length = utf8_char(bytes + at, static_cast<int>(whole - at), c);

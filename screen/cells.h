@@ -40,6 +40,16 @@ constexpr int utf8_char(const char *s, int n, char32_t &c) {
   return c < least[length] || surrogate || c > 0x10FFFF ? 0 : length;
 }
 
+// The first bytes of the n at s that hold whole characters: a character
+// cut short at the end, its first bytes there and the rest still to come,
+// is left out.
+constexpr int whole_bytes(const char *s, int n) {
+  for (int back = 1; back <= 3 && back <= n; back++)
+    if ((s[n - back] & 0xC0) != 0x80) // the last character's first byte
+      return utf8_bytes(s[n - back]) > back ? n - back : n;
+  return n;
+}
+
 // A control moves the cursor or shows nothing; it is no text of its own.
 constexpr bool is_control(char32_t c) {
   return c < 0x20 || (c >= 0x7F && c < 0xA0);

@@ -25,34 +25,27 @@ Term terminal(int rows, int cols) {
 
 // A cell in UTF-8: its character and the marks that join it.
 static std::string utf8(const uint32_t *chars) {
+  static const unsigned char lead[] = {0, 0xC0, 0xE0, 0xF0};
   std::string bytes;
   for (int i = 0; i < VTERM_MAX_CHARS_PER_CELL && chars[i]; i++) {
     uint32_t c = chars[i];
     int tail = c < 0x80 ? 0 : c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
-    bytes +=
-        static_cast<char>(tail == 0 ? c : (0xF0 << (3 - tail)) | c >> 6 * tail);
+    bytes += static_cast<char>(lead[tail] | c >> 6 * tail);
     for (int shift = 6 * (tail - 1); shift >= 0; shift -= 6)
       bytes += static_cast<char>(0x80 | (c >> shift & 0x3F));
   }
   return bytes.empty() ? " " : bytes;
 }
 
-// A wide character once, as a terminal's text shows it.
 void show_on(VTerm *vt, std::string &cut, const char *bytes, std::size_t n) {
   cut.append(bytes, n);
-  std::size_t whole = cut.size();
-  for (std::size_t back = 1; back <= 3 && back <= cut.size(); back++) {
-    char last = cut[cut.size() - back];
-    if ((last & 0xC0) != 0x80) { // the last character's first byte
-      if (utf8_bytes(last) > static_cast<int>(back))
-        whole = cut.size() - back;
-      break;
-    }
-  }
+  auto whole = static_cast<std::size_t>(
+      whole_bytes(cut.data(), static_cast<int>(cut.size())));
   vterm_input_write(vt, cut.data(), whole);
   cut.erase(0, whole);
 }
 
+// A wide character once, as a terminal's text shows it.
 Screen screen_of(VTerm *vt) {
   int rows, cols;
   vterm_get_size(vt, &rows, &cols);
