@@ -7,9 +7,4 @@ add_custom_command(
           ${PROJECT_SOURCE_DIR}/baru.cpp > world.cpp
   DEPENDS ${PROJECT_SOURCE_DIR}/baru.cpp
           ${PROJECT_SOURCE_DIR}/tests/world_letter.sed)
-add_executable(baru_world world.cpp)
-target_link_libraries(baru_world PRIVATE screen)
-set_target_properties(baru_world PROPERTIES CXX_STANDARD 20)
-if(MINGW)
-  target_link_options(baru_world PRIVATE -static)
-endif()
+add_show(baru_world world.cpp)
