@@ -59,7 +59,7 @@ constexpr bool is_control(char32_t c) {
 // most emoji, 0 for combining marks, selectors, joiners and controls, 1
 // for the rest.
 constexpr int cells(char32_t c) {
-  int low = 0, high = sizeof widths / sizeof widths[0] - 1;
+  int low = 0, high = static_cast<int>(sizeof widths / sizeof widths[0]) - 1;
   while (low <= high) {
     int mid = (low + high) / 2;
     if (c < widths[mid].first)
