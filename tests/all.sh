@@ -8,16 +8,19 @@
 #   bash tests/all.sh quick    the plain run without Wine (seconds)
 #   bash tests/all.sh update   writes anew what follows from the letter: the
 #                              screen at the prompt, the show's length in
-#                              the documents, the browser's pictures
+#                              the documents, the browser's pictures; and
+#                              the widths, from Debian's Unicode data
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mode=${1:-all}
 
-packages=(cmake g++ pkg-config libgtest-dev libvterm-dev mpg123 lame)
+packages=(cmake g++ pkg-config libgtest-dev libvterm-dev mpg123 lame
+  python3:python3 unicode-data)
 [ "$mode" != all ] ||
   packages+=(g++-mingw-w64-x86-64-posix wine wine64 tmux)
 bash tests/install.sh "${packages[@]}"
 
+[ "$mode" != update ] || python3 screen/widths.py >screen/widths.h
 jobs=$(nproc)
 cmake -S . -B build-test -DBARU_TESTS=ON \
   -DBARU_WINE_TEST="$([ "$mode" = all ] && echo ON || echo OFF)"
@@ -27,7 +30,7 @@ if [ "$mode" = update ]; then
   BARU_UPDATE=1 build-test/tests/baru_tests --gtest_filter='Letter.*'
   BARU_UPDATE=1 bash tests/web_show.sh
   git status --short tests/final_screen.txt tests/letter.json README.md docs \
-    web/README.txt
+    web/README.txt screen/widths.h
   exit
 fi
 
