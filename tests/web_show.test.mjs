@@ -234,7 +234,7 @@ async (t) => {
 // on every one.
 test('the program and the page give every character the same cells', () => {
   const page = runInNewContext(readFileSync(new URL(
-    '../build-web/unpacked/widths.js', import.meta.url), 'utf8') + ';widths');
+    '../build-web/site/widths.js', import.meta.url), 'utf8') + ';widths');
   const program = new Uint8Array(0x110000).fill(1);
   const listed = readFileSync(new URL('../screen/widths.h', import.meta.url),
     'utf8').matchAll(/\{(0x[0-9A-F]+), (0x[0-9A-F]+), (\d)\}/g);
