@@ -19,6 +19,7 @@ REASONS = [
     'part_of_a_flag',
     'skin_tone_of_an_emoji',
     'emoji_or_text_style_selector',
+    'new_in_unicode_15',
 ]
 
 
@@ -106,6 +107,12 @@ def refusals(category, bidi):
             why[c] = 'written_right_to_left'
         elif script.get(c) in joined:
             why[c] = 'letters_reordered_or_joined'
+    # Unknown to the C library of Debian 12 (glibc 2.36, Unicode 14), by
+    # which tmux and other terminals count: one drops them.
+    for first, last, (age,) in rows('DerivedAge.txt'):
+        if age == '15.0':
+            for c in range(first, last + 1):
+                why.setdefault(c, 'new_in_unicode_15')
     for first, last, (kind,) in rows('HangulSyllableType.txt'):
         if kind in ('L', 'V', 'T'):
             why.update((c, 'letters_reordered_or_joined')

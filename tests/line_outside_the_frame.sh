@@ -25,6 +25,7 @@ rows=(
   '4, 9, "love ❤️"|code<10, .*drawn_differently::emoji_or_text_style_selector>'
   '4, 9, "\xcd\xb8 and \xee\x80\x80"|code<4, .*drawn_differently::unassigned_code_point>'
   '4, 9, "private \xee\x80\x80"|code<12, .*drawn_differently::private_use_character>'
+  '4, 9, "pink 🩷"|code<9, .*drawn_differently::new_in_unicode_15>'
 )
 for row in "${rows[@]}"; do
   echo "  type_line<${row%%|*}>(200);"
