@@ -75,7 +75,7 @@ def widths(category):
 
 
 def refusals(category, bidi):
-    """The reason, by its index in REASONS, for each refused character."""
+    """The reason, one of REASONS, for each refused character."""
     script = {}
     for first, last, (name,) in rows('Scripts.txt'):
         script.update((c, name) for c in range(first, last + 1))
