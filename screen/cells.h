@@ -55,9 +55,11 @@ constexpr bool is_control(char32_t c) {
   return c < 0x20 || (c >= 0x7F && c < 0xA0);
 }
 
-// The row of a table of ranges that holds c, or none.
+// The row of a table of ranges that holds c, or -1. (An index, not a
+// pointer: GCC's sanitizers take a pointer's test out of constant
+// expressions.)
 template <class Row, int N>
-constexpr const Row *row_of(const Row (&table)[N], char32_t c) {
+constexpr int row_of(const Row (&table)[N], char32_t c) {
   int low = 0, high = N - 1;
   while (low <= high) {
     int mid = (low + high) / 2;
@@ -66,17 +68,17 @@ constexpr const Row *row_of(const Row (&table)[N], char32_t c) {
     else if (c > table[mid].last)
       low = mid + 1;
     else
-      return &table[mid];
+      return mid;
   }
-  return nullptr;
+  return -1;
 }
 
 // The cells a character takes: 2 for wide and fullwidth characters and
 // emoji, 0 for combining marks, selectors, joiners and controls, 1 for
 // the rest.
 constexpr int cells(char32_t c) {
-  const Widths *row = row_of(widths, c);
-  return row ? row->cells : 1;
+  int row = row_of(widths, c);
+  return row >= 0 ? widths[row].cells : 1;
 }
 
 // Whether c joins the character before it on the screen.
@@ -123,15 +125,16 @@ constexpr Reading read_text(const char *s, int n) {
   for (int at = 0; at < n;) {
     char32_t c = 0;
     int length = utf8_char(s + at, n - at, c);
-    const Refused *refused_c = length ? row_of(refused, c) : nullptr;
+    int refused_row = length ? row_of(refused, c) : -1;
     if (length == 0)
       return {total, fault::not_utf8, at, 0, {}};
     if (is_control(c))
       return {total, fault::control, total, c, {}};
     if (at == 0 && joins(c))
       return {total, fault::leading_mark, 0, c, {}};
-    if (refused_c)
-      return {total, fault::drawn_differently, total, c, refused_c->why};
+    if (refused_row >= 0)
+      return {total, fault::drawn_differently, total, c,
+              refused[refused_row].why};
     total += cells(c);
     at += length;
   }
