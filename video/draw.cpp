@@ -160,7 +160,13 @@ static Tile draw_tile(const std::string &utf8, int width) {
       int y0 = (cell_h - static_cast<int>(g->bitmap.rows * scale)) / 2;
       put_colour(tile, g->bitmap, scale, x0, y0);
     } else {
-      put_gray(tile, g->bitmap, ((pen + at[i].x_offset) >> 6) + g->bitmap_left,
+      // A mark drawn from its letter's origin (as Thai fonts made for
+      // terminals draw theirs) goes back to it.
+      int origin = pen;
+      if (i > 0 && at[i].x_advance == 0 && g->bitmap_left >= 0)
+        origin -= at[i - 1].x_advance;
+      put_gray(tile, g->bitmap,
+               ((origin + at[i].x_offset) >> 6) + g->bitmap_left,
                baseline - (at[i].y_offset >> 6) - g->bitmap_top);
     }
   }
