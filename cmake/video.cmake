@@ -39,6 +39,7 @@ list(REMOVE_DUPLICATES video_missing)
 
 if(video_missing)
   list(JOIN video_missing " " packages)
+  message(STATUS "The video target needs: sudo apt-get install ${packages}")
   add_custom_target(
     video
     COMMAND ${CMAKE_COMMAND} -E echo
