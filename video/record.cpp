@@ -27,6 +27,8 @@ static pid_t start(const char *program, const char *clock, int &terminal,
     if (chdir(folder) != 0)
       _exit(126);
     setenv("LD_PRELOAD", clock, 1);
+    // A show built with AddressSanitizer takes the clock ahead of it.
+    setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
     setenv("TERM", "xterm-256color", 1);
     execl(program, program, static_cast<char *>(nullptr));
     _exit(127);
