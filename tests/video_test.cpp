@@ -51,9 +51,10 @@ bool alike(const std::string &a, const std::string &b) {
   return true;
 }
 
-std::string drawn(const Screen &screen) {
+// The screen as the video draws it, with the cursor where given.
+std::string drawn(const Screen &screen, const std::string &cursor = "") {
   std::string path = testing::TempDir() + "screen.txt";
-  std::ofstream(path) << text(screen);
+  std::ofstream(path) << text(screen) << cursor;
   return pixels(output_of(VIDEO_TOOL " --picture < " + path));
 }
 std::string frame_at(int ms) {
@@ -62,12 +63,18 @@ std::string frame_at(int ms) {
                           ".mp4 -frames:v 1 -c:v ppm -f image2pipe -"));
 }
 
-// The screen at each of the given pauses, held there in turn.
-std::vector<Screen> held_at(const std::vector<int> &pauses) {
+// The screen at each of the given pauses, held there in turn, and the
+// screen with its cursor, drawn.
+std::vector<Screen> held_at(const std::vector<int> &pauses,
+                            std::vector<std::string> *pictures = nullptr) {
   std::vector<Screen> screens;
   Launch launch;
   launch.hold_at = pauses;
-  launch.while_held = [&](pid_t, int) { screens.push_back(on_screen()); };
+  launch.while_held = [&](pid_t, int) {
+    screens.push_back(on_screen());
+    if (pictures)
+      pictures->push_back(drawn(screens.back(), cursor_now()));
+  };
   run_baru(launch);
   return screens;
 }
@@ -77,24 +84,30 @@ int start_of(const std::vector<int> &ms, int p) {
   return std::accumulate(ms.begin(), ms.begin() + p, 0);
 }
 
-// A keystroke of page 2's first line, the page cleared before it, and the
-// prompt: each on the screen from the first frame at or after its time,
-// the screen before it in the frame before.
+// The first page cleared, a keystroke of the next page's first line, and
+// the prompt: each on the screen, cursor and all, from the first frame at
+// or after its time, the screen before it in the frame before.
 TEST(Video, EachScreenInTheFrameOfItsTime) {
   if (!made())
     GTEST_SKIP() << "BARU_VIDEO names no video";
   std::vector<int> turns, ms = show_pauses(&turns);
-  for (int p : {turns[0] + 3 + 6, turns[0] + 2}) {
-    std::vector<Screen> screens = held_at({p - 1, p});
-    ASSERT_EQ(screens.size(), 2u);
-    EXPECT_TRUE(alike(frame_at(start_of(ms, p)), drawn(screens[1]))) << p;
-    EXPECT_TRUE(alike(frame_at(start_of(ms, p) - 34), drawn(screens[0]))) << p;
+  std::vector<int> at = {turns[0] + 1, turns[0] + 2, // the page cleared
+                         turns[0] + 8, turns[0] + 9, // its 6th keystroke
+                         static_cast<int>(ms.size()) - 1};
+  std::vector<std::string> seen;
+  held_at(at, &seen);
+  ASSERT_EQ(seen.size(), at.size());
+  for (int i : {1, 3}) {
+    EXPECT_TRUE(alike(frame_at(start_of(ms, at[i])), seen[i])) << at[i];
+    EXPECT_TRUE(alike(frame_at(start_of(ms, at[i]) - 34), seen[i - 1]))
+        << at[i];
   }
   Screen prompt = page(pages());
   put(prompt, 3, 24, "press any key to exit ...");
-  EXPECT_TRUE(alike(frame_at(total_ms(ms)), drawn(prompt)));
-  EXPECT_TRUE(alike(frame_at(total_ms(ms) + 2900), drawn(prompt)));
-  EXPECT_TRUE(alike(frame_at(total_ms(ms) - 34), drawn(page(pages()))));
+  std::string at_prompt = drawn(prompt, "28 24");
+  EXPECT_TRUE(alike(frame_at(total_ms(ms)), at_prompt));
+  EXPECT_TRUE(alike(frame_at(total_ms(ms) + 2900), at_prompt));
+  EXPECT_TRUE(alike(frame_at(total_ms(ms) - 34), seen[4]));
 }
 
 // A JSON string as the recording writes it, from its opening quote.

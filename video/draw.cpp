@@ -194,18 +194,39 @@ static std::string utf8_of(const uint32_t *chars) {
   return bytes;
 }
 
-void draw_screen(VTermScreen *screen, std::vector<unsigned char> &rgb) {
+// The cursor as a focused terminal draws it, a steady block with the
+// cell's character dark on it.
+static Tile cell_tile(const std::string &chars, int width, bool cursor) {
+  Tile tile;
+  if (chars.empty() || chars == " ") {
+    tile.w = cell_w * width;
+    tile.rgb.assign(static_cast<size_t>(tile.w * cell_h * 3), 0);
+  } else {
+    tile = draw_tile(chars, width);
+  }
+  if (cursor)
+    for (std::size_t i = 0; i < tile.rgb.size(); i++)
+      tile.rgb[i] = static_cast<unsigned char>(
+          ink[i % 3] - std::min(tile.rgb[i], ink[i % 3]));
+  return tile;
+}
+
+void draw_screen(VTerm *vt, std::vector<unsigned char> &rgb) {
   static std::map<std::string, Tile> tiles;
   static std::string drawn[shown_rows][recorded_cols]; // what each cell shows
   rgb.resize(static_cast<size_t>(video_width * video_height * 3));
+  VTermPos cursor;
+  vterm_state_get_cursorpos(vterm_obtain_state(vt), &cursor);
   for (int row = 0; row < shown_rows; row++)
     for (int col = 0; col < recorded_cols;) {
       VTermScreenCell cell;
-      vterm_screen_get_cell(screen, {row, col}, &cell);
+      vterm_screen_get_cell(vterm_obtain_screen(vt), {row, col}, &cell);
       int width =
           std::clamp(static_cast<int>(cell.width), 1, recorded_cols - col);
       std::string chars = utf8_of(cell.chars);
-      std::string key = std::to_string(width) + chars;
+      bool under_cursor = row == cursor.row && col == cursor.col;
+      std::string key =
+          std::to_string(width) + (under_cursor ? "c" : " ") + chars;
       if (drawn[row][col] != key) {
         drawn[row][col] = key;
         if (width == 2)
@@ -213,15 +234,7 @@ void draw_screen(VTermScreen *screen, std::vector<unsigned char> &rgb) {
         auto found = tiles.find(key);
         if (found == tiles.end())
           found =
-              tiles
-                  .emplace(
-                      key,
-                      chars.empty() || chars == " "
-                          ? Tile{cell_w * width,
-                                 std::vector<unsigned char>(static_cast<size_t>(
-                                     cell_w * width * cell_h * 3))}
-                          : draw_tile(chars, width))
-                  .first;
+              tiles.emplace(key, cell_tile(chars, width, under_cursor)).first;
         const Tile &tile = found->second;
         for (int y = 0; y < cell_h; y++)
           std::copy_n(&tile.rgb[y * tile.w * 3], tile.w * 3,

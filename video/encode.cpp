@@ -130,8 +130,7 @@ bool write_video(const std::string &path, const Recording &recording,
     return false;
   VTerm *vt = vterm_new(recorded_rows, recorded_cols);
   vterm_set_utf8(vt, 1);
-  VTermScreen *screen = vterm_obtain_screen(vt);
-  vterm_screen_reset(screen, 1);
+  vterm_screen_reset(vterm_obtain_screen(vt), 1);
   std::vector<unsigned char> rgb, yuv;
   bool progress = isatty(2), ok = true;
   std::size_t next = 0;
@@ -146,7 +145,7 @@ bool write_video(const std::string &path, const Recording &recording,
       changed = true;
     }
     if (changed) {
-      draw_screen(screen, rgb);
+      draw_screen(vt, rgb);
       to_yuv(rgb, yuv);
     }
     ok = write_all(input, yuv);

@@ -15,19 +15,24 @@
 #include <iostream>
 #include <string>
 
-// The rows placed one by one, as the show places its lines.
+// The rows placed one by one, as the show places its lines; a last line
+// "<column> <row>" places the cursor, which is left out without it.
 static int picture() {
   VTerm *vt = vterm_new(recorded_rows, recorded_cols);
   vterm_set_utf8(vt, 1);
-  VTermScreen *screen = vterm_obtain_screen(vt);
-  vterm_screen_reset(screen, 1);
+  vterm_screen_reset(vterm_obtain_screen(vt), 1);
   std::string line;
   for (int row = 1; row <= shown_rows && std::getline(std::cin, line); row++) {
     std::string placed = "\x1b[" + std::to_string(row) + ";1H" + line;
     vterm_input_write(vt, placed.data(), placed.size());
   }
+  int x = 0, y = recorded_rows - 1; // below the rows shown
+  std::cin >> x >> y;
+  std::string cursor = // CUP
+      "\x1b[" + std::to_string(y + 1) + ";" + std::to_string(x + 1) + "H";
+  vterm_input_write(vt, cursor.data(), cursor.size());
   std::vector<unsigned char> rgb;
-  draw_screen(screen, rgb);
+  draw_screen(vt, rgb);
   vterm_free(vt);
   printf("P6\n%d %d\n255\n", video_width, video_height);
   fwrite(rgb.data(), 1, rgb.size(), stdout);

@@ -41,9 +41,10 @@ bool write_cast(const std::string &path, const Recording &recording);
 // The fonts, sized so that the shown rows fit the video; false, said
 // which is missing, if one cannot be opened.
 bool open_fonts();
-// Draws the screen's cells that changed since the last call into an RGB
-// picture of the video's size, the frame centred on black.
-void draw_screen(VTermScreen *screen, std::vector<unsigned char> &rgb);
+// Draws the terminal's cells that changed since the last call, and its
+// cursor, into an RGB picture of the video's size, the frame centred on
+// black.
+void draw_screen(VTerm *vt, std::vector<unsigned char> &rgb);
 // Characters no font here draws, so far.
 int undrawn();
 
