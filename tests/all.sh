@@ -5,7 +5,8 @@
 # and UBSan, and the web build in Debian's chromium.
 #
 #   bash tests/all.sh          every test
-#   bash tests/all.sh quick    the plain run without Wine (seconds)
+#   bash tests/all.sh quick    the plain run without Wine and the video
+#                              (seconds)
 #   bash tests/all.sh update   writes anew what follows from the letter: the
 #                              screen at the prompt, the show's length in
 #                              the documents, the browser's pictures
@@ -14,8 +15,12 @@ cd "$(dirname "$0")/.."
 mode=${1:-all}
 
 packages=(cmake g++ pkg-config libgtest-dev libvterm-dev mpg123 lame)
+# The Windows build under Wine; the video's tool: ffmpeg, FreeType,
+# HarfBuzz and the fonts it draws with.
 [ "$mode" != all ] ||
-  packages+=(g++-mingw-w64-x86-64-posix wine wine64 tmux)
+  packages+=(g++-mingw-w64-x86-64-posix wine wine64 tmux ffmpeg
+    libfreetype-dev libharfbuzz-dev fonts-dejavu-core fonts-tlwg-mono-ttf
+    fonts-noto-cjk fonts-noto-color-emoji)
 bash tests/install.sh "${packages[@]}"
 
 jobs=$(nproc)
@@ -31,13 +36,16 @@ if [ "$mode" = update ]; then
   exit
 fi
 
-ctest --test-dir build-test --output-on-failure -j "$jobs"
+# The video is made in the full run only: half a minute.
+skipped=()
+[ "$mode" = all ] || skipped=(-LE video)
+ctest --test-dir build-test --output-on-failure -j "$jobs" "${skipped[@]}"
 [ "$mode" = all ] || exit 0
 
 cmake -S . -B build-sanitize -DBARU_TESTS=ON -DBARU_SANITIZE=ON \
   -DCMAKE_BUILD_TYPE=Debug
 cmake --build build-sanitize -j "$jobs"
-ctest --test-dir build-sanitize --output-on-failure -j "$jobs" -LE wine
+ctest --test-dir build-sanitize --output-on-failure -j "$jobs" -LE 'wine|video'
 
 # The web build in Debian's chromium.
 bash tests/web_show.sh
