@@ -7,7 +7,7 @@
 # came, a request later on a slow link.
 file(READ ${page}/index.html html)
 file(READ ${xterm}/css/xterm.css css)
-set(mark "<!-- xterm.css -->")
+set(mark "<!-- xterm.css: put here by the build -->")
 string(FIND "${html}" "${mark}" at)
 if(at EQUAL -1)
   message(FATAL_ERROR "${page}/index.html has no ${mark}")
