@@ -32,15 +32,14 @@ console.log(`page weight (KiB)    ${(weight / 1024).toFixed(0)}`);
 const server = spawn('python3', ['-u', '-m', 'http.server', '0', '--bind',
   '127.0.0.1', '-d', site], { stdio: ['ignore', 'pipe', 'ignore'] });
 const port = await new Promise((resolve) => server.stdout.on('data',
-  (line) => /port (\d+)/.test(line) && resolve(line.toString()
-    .match(/port (\d+)/)[1])));
+  (line) => resolve(/port (\d+)/.exec(line)?.[1])));
 for (const [device, options] of [
   ['desktop', { viewport: { width: 1024, height: 640 } }],
-  ['phone', { viewport: { width: 390, height: 844 }, hasTouch: true,
+  ['phone held upright', { viewport: { width: 390, height: 844 }, hasTouch: true,
     isMobile: true }],
 ]) {
   const loads = [];
-  for (let run = 0; run < 5; run++) {
+  while (loads.length < 5) {
     const page = await browser.newPage(options);
     await page.addInitScript(() => new MutationObserver(() => {
       if (document.body?.dataset.show === 'ready')
@@ -58,10 +57,8 @@ for (const [device, options] of [
   }
   const median = (which) => loads.map((load) => load[which])
     .sort((a, b) => a - b)[2] / 1000;
-  console.log(`${device}, first words (s)   ${median(0).toFixed(2)}  ` +
-    '(at most 1.5)');
-  console.log(`${device}, ready to open (s) ${median(1).toFixed(2)}  ` +
-    '(at most 4)');
+  console.log(`${device}: first words (s) ${median(0).toFixed(2)} ` +
+    `(at most 1.5), ready to open (s) ${median(1).toFixed(2)} (at most 4)`);
 }
 server.kill();
 if (process.argv[2] === 'open') {
