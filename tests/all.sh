@@ -24,8 +24,9 @@ packages=(cmake g++ pkg-config libgtest-dev libvterm-dev mpg123 lame)
 bash tests/install.sh "${packages[@]}"
 
 jobs=$(nproc)
-cmake -S . -B build-test -DBARU_TESTS=ON \
-  -DBARU_WINE_TEST="$([ "$mode" = all ] && echo ON || echo OFF)"
+full=$([ "$mode" = all ] && echo ON || echo OFF)
+cmake -S . -B build-test -DBARU_TESTS=ON -DBARU_WINE_TEST="$full" \
+  -DBARU_VIDEO_TEST="$full"
 cmake --build build-test -j "$jobs"
 
 if [ "$mode" = update ]; then
@@ -36,16 +37,13 @@ if [ "$mode" = update ]; then
   exit
 fi
 
-# The video is made in the full run only: half a minute.
-skipped=()
-[ "$mode" = all ] || skipped=(-LE video)
-ctest --test-dir build-test --output-on-failure -j "$jobs" "${skipped[@]}"
+ctest --test-dir build-test --output-on-failure -j "$jobs"
 [ "$mode" = all ] || exit 0
 
 cmake -S . -B build-sanitize -DBARU_TESTS=ON -DBARU_SANITIZE=ON \
   -DCMAKE_BUILD_TYPE=Debug
 cmake --build build-sanitize -j "$jobs"
-ctest --test-dir build-sanitize --output-on-failure -j "$jobs" -LE 'wine|video'
+ctest --test-dir build-sanitize --output-on-failure -j "$jobs" -LE wine
 
 # The web build in Debian's chromium.
 bash tests/web_show.sh
