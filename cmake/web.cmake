@@ -18,7 +18,6 @@ target_link_options(
 set_property(TARGET baru PROPERTY CXX_LINKER_LAUNCHER
   ${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs)
 
-configure_file(${page}/index.html ${site}/index.html COPYONLY)
 configure_file(${page}/letter.js ${site}/letter.js COPYONLY)
 
 # The page's terminal counts cells by the show's own table: its rows,
@@ -37,21 +36,27 @@ set(npm ${CMAKE_BINARY_DIR}/npm)
 set(xterm ${npm}/node_modules/@xterm/xterm)
 file(MAKE_DIRECTORY ${npm})
 add_custom_command(
-  OUTPUT ${site}/xterm.js ${site}/xterm.css
+  OUTPUT ${xterm}/lib/xterm.mjs ${xterm}/css/xterm.css
   COMMAND ${CMAKE_COMMAND} -E copy ${page}/package.json
           ${page}/package-lock.json ${npm}
   COMMAND npm ci --omit=dev --no-audit --no-fund --loglevel=error
-  COMMAND ${CMAKE_COMMAND} -E copy ${xterm}/lib/xterm.js ${site}
-  COMMAND ${CMAKE_COMMAND} -E copy ${xterm}/css/xterm.css ${site}
   WORKING_DIRECTORY ${npm}
   DEPENDS ${page}/package.json ${page}/package-lock.json)
-add_custom_target(xterm ALL DEPENDS ${site}/xterm.js ${site}/xterm.css)
+# The page with xterm.js's stylesheet inside, and xterm.js from its module
+# build (cmake/web_page.cmake).
+add_custom_command(
+  OUTPUT ${site}/index.html ${site}/xterm.js
+  COMMAND ${CMAKE_COMMAND} -D page=${page} -D xterm=${xterm} -D site=${site}
+          -P ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake
+  DEPENDS ${page}/index.html ${xterm}/lib/xterm.mjs ${xterm}/css/xterm.css
+          ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake)
+add_custom_target(xterm ALL DEPENDS ${site}/index.html ${site}/xterm.js)
 
 # The package: the site's files by name, so a music file put into site/
 # for a preview never goes with it; CRLF, for Notepad.
 configure_file(${page}/README.txt README.txt @ONLY NEWLINE_STYLE CRLF)
 install(FILES ${site}/index.html ${site}/letter.js ${site}/baru.js
-              ${site}/xterm.js ${site}/xterm.css ${site}/widths.js
+              ${site}/xterm.js ${site}/widths.js
               ${CMAKE_CURRENT_BINARY_DIR}/README.txt DESTINATION .)
 set(CPACK_GENERATOR ZIP)
 set(CPACK_SYSTEM_NAME web)

@@ -69,5 +69,6 @@ void console_exit() {}
 /* -------------------------------- Music -------------------------------- */
 
 // Plays "athousandyears.mp3" from beside the page, if it is there. The
-// show starts on the reader's click, tap or key, so the browser lets it.
+// show starts on the reader's click, tap or key, so the browser lets it; a
+// gesture made before the page could start the show started it already.
 void music_start() { play_music(); }

@@ -5,7 +5,8 @@
 # and UBSan, and the web build in Debian's chromium.
 #
 #   bash tests/all.sh          every test
-#   bash tests/all.sh quick    the plain run without Wine (seconds)
+#   bash tests/all.sh quick    the plain run without Wine and the video
+#                              (seconds)
 #   bash tests/all.sh update   writes anew what follows from the letter: the
 #                              screen at the prompt, the show's length in
 #                              the documents, the browser's pictures; and
@@ -16,14 +17,19 @@ mode=${1:-all}
 
 packages=(cmake g++ pkg-config libgtest-dev libvterm-dev mpg123 lame
   python3:python3 unicode-data)
+# The Windows build under Wine; the video's tool: ffmpeg, FreeType,
+# HarfBuzz and the fonts it draws with.
 [ "$mode" != all ] ||
-  packages+=(g++-mingw-w64-x86-64-posix wine wine64 tmux)
+  packages+=(g++-mingw-w64-x86-64-posix wine wine64 tmux ffmpeg
+    libfreetype-dev libharfbuzz-dev fonts-dejavu-core fonts-tlwg-mono-ttf
+    fonts-noto-cjk fonts-noto-color-emoji)
 bash tests/install.sh "${packages[@]}"
 
 [ "$mode" != update ] || python3 screen/widths.py >screen/widths.h
 jobs=$(nproc)
-cmake -S . -B build-test -DBARU_TESTS=ON \
-  -DBARU_WINE_TEST="$([ "$mode" = all ] && echo ON || echo OFF)"
+full=$([ "$mode" = all ] && echo ON || echo OFF)
+cmake -S . -B build-test -DBARU_TESTS=ON -DBARU_WINE_TEST="$full" \
+  -DBARU_VIDEO_TEST="$full"
 cmake --build build-test -j "$jobs"
 
 if [ "$mode" = update ]; then

@@ -80,6 +80,7 @@ int queued(int terminal); // bytes the program may read, whole lines only
 void type(int terminal, const std::string &keys); // waits till queued
 bool waiting_for_key(pid_t pid);                  // blocked till a key comes
 Screen on_screen(); // the test's screen of the run in progress, as it stands
+std::string cursor_now(); // its cursor: "<column> <row>"
 // The window resized, as the program and the test's screen see it.
 void resize(int terminal, int rows, int cols);
 // Written on the terminal by something else: a shell, say.

@@ -73,6 +73,11 @@ VTerm *shown_now = nullptr; // the screen of the run in progress
 
 Screen on_screen() { return screen_of(shown_now); }
 
+std::string cursor_now() {
+  VTermPos at = cursor_of(shown_now);
+  return std::to_string(at.col) + " " + std::to_string(at.row);
+}
+
 void resize(int terminal, int rows, int cols) {
   struct winsize size = {static_cast<unsigned short>(rows),
                          static_cast<unsigned short>(cols), 0, 0};

@@ -35,8 +35,12 @@ const logOf = async (page) => (await page.getByRole('log').ariaSnapshot())
 const textsOf = (screen) => screen.split('\n').flatMap((row) =>
   row.replace(/^\*+|\*+$/g, '').trim().split(/ {2,}/)).filter(Boolean);
 const loading = 'Loading, please wait . . .';
-const wholeTexts = [loading, ...textsOf([...pages.flat(), finalScreen]
+const loaded = 'Loading, completed . . .';
+const wholeTexts = [loading, loaded, ...textsOf([...pages.flat(), finalScreen]
   .join('\n'))];
+// The program's own words, the only English ones in the log.
+const ownWords = [loading, loaded, 'press any key to exit ...',
+  textsOf(endScreen).pop()];
 
 // Moves the page's clock on half a second at a time until the screen is
 // `expected`, for as long as the whole show at most. Every page stands
@@ -76,6 +80,13 @@ async function openPage(t, music, options, from = serveSite) {
   await page.clock.install();
   await page.goto(url);
   await page.locator('body[data-show="ready"]').waitFor();
+  // Every text that joins the log, with its language.
+  await page.evaluate(() => {
+    window.joined = [];
+    new MutationObserver((changes) => changes.forEach(({ addedNodes }) =>
+      addedNodes.forEach(({ textContent, lang }) =>
+        joined.push([textContent, lang])))).observe(log, { childList: true });
+  });
   return page;
 }
 
@@ -142,9 +153,9 @@ before(async () => { browser = await launchChromium(); });
 after(() => browser.close());
 
 for (const [from, where] of [[serveSite, 'served'], [siteOnDisk, 'on disk']])
-test(`${where}: a key or the button opens the letter with music; every page ` +
-     'before its turn; only a key pressed at the prompt ends the show; ' +
-     'one more opens it again', async (t) => {
+test(`${where}: Tab reaches the button, Enter or Space opens the letter ` +
+     "with music; every page before its turn; only a key of the show's ends " +
+     'it, and Enter opens it again, not Tab, Escape or F6', async (t) => {
   const page = await openPage(t, tone(),
     { viewport: { width: 1024, height: 640 } }, from);
   assert.ok((await fitOf(page)).fits, 'frame not whole and centred');
@@ -163,10 +174,17 @@ test(`${where}: a key or the button opens the letter with music; every page ` +
   assert.deepEqual(og, ['website', title, description]);
   assert.ok(lang && description && title !== 'baru');
 
+  // Keys that move about the page, or the browser's, open nothing; Tab
+  // reaches the button, and Enter on it opens the letter, as Space does.
+  const othersKeys = ['F1', 'F6', 'F12', 'Escape', 'Control+c', 'Alt+x',
+    'Meta+x'];
+  for (const key of [...othersKeys, 'Tab', 'Shift+Tab', 'Tab'])
+    await page.keyboard.press(key);
+  assert.deepEqual(await page.evaluate(() => [document.body.dataset.show,
+    document.activeElement.textContent]), ['ready', 'Open the letter']);
   const enter = () => page.keyboard.press('Enter');
-  const button = () => page.getByRole('button').dispatchEvent('click');
-  assert.equal(await musicOn(page, from === serveSite ? button : enter),
-    'playing');
+  assert.equal(await musicOn(page, from === serveSite ? enter
+    : () => page.keyboard.press('Space')), 'playing');
 
   for (let number = 1; number < pages.length; number++) {
     await untilScreen(page, letterPage(number), `page ${number}`);
@@ -182,7 +200,8 @@ test(`${where}: a key or the button opens the letter with music; every page ` +
   assert.equal(await heard(page), await page.getByRole('log').ariaSnapshot(),
     'more than the log heard');
   await page.keyboard.down('q');
-  await page.keyboard.press('Shift');
+  for (const key of ['Shift', 'Tab', 'Shift+Tab', ...othersKeys])
+    await page.keyboard.press(key);
   assert.equal(await show(page), 'running', 'ended by no key at the prompt');
   await page.keyboard.up('q');
 
@@ -192,6 +211,13 @@ test(`${where}: a key or the button opens the letter with music; every page ` +
   assert.equal(await screenOf(page), endScreen, 'the key echoed');
   assert.deepEqual(await logOf(page), textsOf(endScreen));
   assert.match(await heard(page), /\n- button "Read the letter again"$/);
+  // The program's own words joined once each, and only they as English.
+  const joined = await page.evaluate(() => window.joined);
+  assert.deepEqual(joined.filter(([, lang]) => lang).map(([text, lang]) =>
+    `${lang} ${text}`), ownWords.map((text) => `en ${text}`));
+  for (const key of ['Tab', 'Escape', 'F6'])
+    await page.keyboard.press(key);
+  assert.equal(await show(page), 'over', 'opened again by a key not its own');
   assert.equal(await musicOn(page, enter), 'playing');
   await page.clock.runFor(500);
   assert.match(await screenOf(page), /Loading, please wait/);
@@ -227,6 +253,48 @@ async (t) => {
   await page.clock.runFor(1000);
   assert.equal(await screenOf(page), endScreen);
   assert.deepEqual(page.errors, []);
+});
+
+// A slow phone's link: 1.6 Mbit/s, 150 ms a request. Until the gesture
+// has been made, nothing but the page itself comes: its words must stand
+// without any script or stylesheet.
+for (const [device, options, gesture] of [
+  ['a desktop', { viewport: { width: 1024, height: 640 } },
+    (page) => page.mouse.click(512, 320)],
+  ['a phone held upright', { viewport: { width: 390, height: 844 },
+    hasTouch: true, isMobile: true }, (page) => page.touchscreen.tap(195, 422)],
+])
+test(`on a slow link, on ${device}: words in view within 1.5 s, before ` +
+     'any script; a tap then opens the letter with its music once it can',
+async (t) => {
+  const { url, close } = await serveSite(tone());
+  t.after(close);
+  const page = await browser.newPage(options);
+  t.after(() => page.close());
+  const link = await page.context().newCDPSession(page);
+  await link.send('Network.emulateNetworkConditions', { offline: false,
+    latency: 150, downloadThroughput: 200000, uploadThroughput: 200000 });
+  let letIn;
+  const held = new Promise((resolve) => { letIn = resolve; });
+  await page.route((asked) => !/\/(athousandyears\.mp3)?$/.test(asked.pathname),
+    async (route) => { await held; await route.continue(); });
+
+  await page.goto(url, { waitUntil: 'commit' });
+  const painted = await (await page.waitForFunction(() => performance
+    .getEntriesByName('first-contentful-paint')[0]?.startTime)).jsonValue();
+  assert.ok(painted < 1500, `first words after ${painted} ms`);
+  for (const words of ['#likeness', ...options.isMobile ? ['#turn'] : []]) {
+    const { x, y, width, height } = await page.locator(words).boundingBox();
+    assert.ok(x >= 0 && y >= 0 && x + width <= options.viewport.width &&
+      y + height <= options.viewport.height, `${words} out of view`);
+  }
+
+  assert.equal(await musicOn(page, () => gesture(page)), 'playing');
+  assert.deepEqual(await page.evaluate(() => [document.body.dataset.show,
+    typeof Terminal]), ['opening', 'undefined']);
+  letIn();
+  await page.locator('body[data-show="running"]').waitFor();
+  await page.locator('#likeness').waitFor({ state: 'detached' });
 });
 
 // The program counts the cells of a character by the widths it lists; the

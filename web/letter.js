@@ -3,7 +3,8 @@
 // started on the reader's first click, tap or key, its output written to
 // the terminal at each pause, one key or tap at the end, and one more to
 // read it again. A screen reader hears the letter from a log beside the
-// terminal, which it cannot read.
+// terminal, which it cannot read. Which keys count, the music and a
+// gesture made before the show could be opened are index.html's.
 'use strict';
 
 /* ------------------------------ Terminal ------------------------------- */
@@ -55,6 +56,14 @@ function centre(width, height, turned) {
 }
 fitFont();
 addEventListener('resize', fitFont);
+
+// The invitation as soon as the terminal stands, the page's likeness of it
+// gone in the same frame. xterm.js draws no cursor until it has had focus
+// or a screen switch; DECRST 47 switches to the main screen, where it
+// already is.
+terminal.write('\x1b[?47l' + '\x1b[12;13H' + // CUP: row 12, column 13
+  'Click, tap or press a key to open the letter.',
+() => document.getElementById('likeness').remove());
 
 /* ------------------------- For a screen reader ------------------------- */
 
@@ -117,17 +126,34 @@ function showStanding() {
   }
 }
 
+// The program's own words (a caption, the prompt) are English, whatever
+// the letter's language.
+const standOwn = (run) => stand(run, 'en');
+
 // Each placement ends the text written after the one before. The loading
 // bar's figures hold no letter; a caption does. The terminal then places
 // the cursor itself.
+let placedNow = false; // since the last pause
 terminal.parser.registerCsiHandler({ final: 'H' }, ([row, column]) => {
   const run = written();
   if (run && /\p{L}/u.test(run.text))
-    stand(run);
+    standOwn(run);
   placed = { row: Math.max(row || 1, 1) - 1,
     column: Math.max(column || 1, 1) - 1 };
+  placedNow = true;
   return false;
 });
+
+// A caption that stands through a pause joins at the pause: the same
+// stretch that places the cursor next may blank it. Words written at once
+// since their placement, not a keystroke typed.
+function pausedOn() {
+  const run = placedNow && written();
+  if (run && /\p{L}.* /u.test(run.text.trim()))
+    standOwn(run);
+  placedNow = false;
+  showStanding();
+}
 
 // A line of the letter ends with a zero byte, which the terminal ignores.
 function lineTyped() {
@@ -139,8 +165,8 @@ function lineTyped() {
 
 // What stdout hands over, a byte at a time, until the next pause.
 const gathered = [];
-const music = new Audio();
 let answer = null; // set while the show waits for its last key or tap
+let musicAhead = false; // started by a gesture kept until the show could open
 
 // Emscripten's runtime reads its settings from the global Module.
 var Module = {
@@ -154,31 +180,30 @@ var Module = {
     let start = 0;
     for (let end; (end = bytes.indexOf(0, start)) !== -1; start = end + 1)
       terminal.write(bytes.subarray(start, end + 1), lineTyped);
-    terminal.write(bytes.subarray(start), showStanding);
+    terminal.write(bytes.subarray(start), pausedOn);
   },
   // Without the file the audio element fails quietly: nothing is shown.
-  // Set anew, the source plays again from its start.
   playMusic() {
-    music.src = 'athousandyears.mp3';
-    music.play().catch(() => {});
+    if (!musicAhead)
+      startMusic();
+    musicAhead = false;
   },
   // Armed once the terminal has taken in the prompt, so a key or tap from
   // before it never counts.
   keyAfterPrompt() {
     return new Promise((resolve) =>
       terminal.write('', () => {
-        stand(written());
+        standOwn(written());
         showStanding();
         answer = resolve;
       }));
   },
+  // A gesture kept from before opens the letter now, its music playing.
   onRuntimeInitialized() {
-    // xterm.js draws no cursor until it has had focus or a screen switch;
-    // DECRST 47 switches to the main screen, where it already is.
-    terminal.write('\x1b[?47l');
-    terminal.write('\x1b[12;13H' + // CUP: row 12, column 13
-      'Click, tap or press a key to open the letter.');
+    musicAhead = document.body.dataset.show === 'opening';
     document.body.dataset.show = 'ready';
+    if (musicAhead)
+      openLetter();
   },
 };
 
@@ -218,26 +243,21 @@ function endShow() {
   answer = null;
   // The page's own words are English, whatever the letter's language.
   terminal.write(endNote, () => {
-    stand(written(), 'en');
+    standOwn(written());
     showStanding();
   });
 }
 
-// A key that types nothing by itself, or one held down since before, is
-// not a key press.
-const modifiers = ['Shift', 'Control', 'Alt', 'AltGraph', 'Meta', 'CapsLock',
-  'NumLock', 'ScrollLock', 'Fn', 'FnLock', 'Hyper', 'Super', 'Symbol'];
-
 // Opened first, then ended: the key, click or tap that ends the show never
 // opens it again at once. A tap counts as its click, on its release: the
 // browser lets sound play from a key or a click, not from a touch's press.
-function onGesture() {
-  openLetter();
-  endShow();
+// Which keys open and end it: index.html.
+function onGesture(event) {
+  if (opensWith(event))
+    openLetter();
+  if (event.type === 'click' || showsKey(event))
+    endShow();
 }
 
-addEventListener('keydown', (event) => {
-  if (!event.repeat && !modifiers.includes(event.key))
-    onGesture();
-});
+addEventListener('keydown', onGesture);
 addEventListener('click', onGesture);

@@ -1,0 +1,77 @@
+# `cmake --build <dir> --target video`: the show as baru-<version>.mp4 and
+# baru-<version>.cast in the build folder, made by baru_video (video/),
+# which is built only for it. What it needs (ffmpeg, libvterm, FreeType,
+# HarfBuzz, fonts) is looked for here; if anything is missing, the target
+# says what to install instead, and the build and packages go on without.
+find_package(PkgConfig QUIET)
+if(PKG_CONFIG_FOUND)
+  pkg_check_modules(VIDEO_LIBS QUIET IMPORTED_TARGET vterm freetype2
+                    harfbuzz)
+endif()
+find_program(FFMPEG ffmpeg)
+
+set(video_missing)
+if(NOT VIDEO_LIBS_FOUND)
+  list(APPEND video_missing pkg-config libvterm-dev libfreetype-dev
+       libharfbuzz-dev)
+endif()
+if(NOT FFMPEG)
+  list(APPEND video_missing ffmpeg)
+endif()
+# The fonts, in the order a character is looked for, each with its
+# package: the cell's own, the rest of DejaVu, Thai, CJK, colour emoji.
+foreach(
+  font IN
+  ITEMS "MONO;truetype/dejavu/DejaVuSansMono.ttf;fonts-dejavu-core"
+        "SANS;truetype/dejavu/DejaVuSans.ttf;fonts-dejavu-core"
+        "THAI;truetype/tlwg/TlwgMono.ttf;fonts-tlwg-mono-ttf"
+        "CJK;opentype/noto/NotoSansCJK-Regular.ttc;fonts-noto-cjk"
+        "EMOJI;truetype/noto/NotoColorEmoji.ttf;fonts-noto-color-emoji")
+  list(GET font 0 name)
+  list(GET font 1 file)
+  list(GET font 2 package)
+  find_file(FONT_${name} ${file} PATHS /usr/share/fonts NO_DEFAULT_PATH)
+  if(NOT FONT_${name})
+    list(APPEND video_missing ${package})
+  endif()
+endforeach()
+list(REMOVE_DUPLICATES video_missing)
+
+if(video_missing)
+  list(JOIN video_missing " " packages)
+  message(STATUS "The video target needs: sudo apt-get install ${packages}")
+  add_custom_target(
+    video
+    COMMAND ${CMAKE_COMMAND} -E echo
+            "The video needs what is missing: sudo apt-get install ${packages}"
+    COMMAND ${CMAKE_COMMAND} -E false)
+  return()
+endif()
+
+# The clock preloaded into the show: pauses marked in its output.
+add_library(show_clock MODULE EXCLUDE_FROM_ALL video/show_clock.cpp)
+target_include_directories(show_clock PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(show_clock PRIVATE ${CMAKE_DL_LIBS})
+
+add_executable(
+  baru_video EXCLUDE_FROM_ALL video/main.cpp video/record.cpp
+             video/draw.cpp video/encode.cpp)
+target_include_directories(baru_video PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(baru_video PRIVATE PkgConfig::VIDEO_LIBS util)
+foreach(name MONO SANS THAI CJK EMOJI)
+  target_compile_definitions(baru_video PRIVATE FONT_${name}="${FONT_${name}}")
+endforeach()
+if(BARU_SANITIZE)
+  target_compile_options(baru_video PRIVATE ${sanitize})
+  target_link_options(baru_video PRIVATE ${sanitize})
+endif()
+
+add_custom_target(
+  video
+  COMMAND
+    baru_video $<TARGET_FILE:baru> $<TARGET_FILE:show_clock>
+    ${PROJECT_SOURCE_DIR}/athousandyears.mp3
+    ${CMAKE_BINARY_DIR}/baru-${PROJECT_VERSION}
+  DEPENDS baru baru_video show_clock
+  USES_TERMINAL
+  COMMENT "The show as baru-${PROJECT_VERSION}.mp4 and .cast")

@@ -1,0 +1,28 @@
+# Run by the web build (cmake -P) with -D page=<web/> -D xterm=<xterm.js's
+# package> -D site=<site/>: the page and the terminal as the site serves
+# them, lighter and quicker to show than the packages give them.
+#
+# index.html takes xterm.js's stylesheet in the place marked for it: a
+# stylesheet of its own would hold back the page's first words until it
+# came, a request later on a slow link.
+file(READ ${page}/index.html html)
+file(READ ${xterm}/css/xterm.css css)
+set(mark "<!-- xterm.css: put here by the build -->")
+string(FIND "${html}" "${mark}" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "${page}/index.html has no ${mark}")
+endif()
+string(REPLACE "${mark}" "<style>\n${css}</style>" html "${html}")
+file(WRITE ${site}/index.html "${html}")
+
+# xterm.js from its module build, a third smaller, made a classic script:
+# a page opened from disk may not load a module.
+file(READ ${xterm}/lib/xterm.mjs code)
+string(REGEX MATCH "export{([A-Za-z0-9_$]+) as Terminal};" export "${code}")
+if(NOT export)
+  message(FATAL_ERROR "${xterm}/lib/xterm.mjs exports no Terminal")
+endif()
+string(REPLACE "${export}" "return ${CMAKE_MATCH_1};" code "${code}")
+string(REPLACE "//# sourceMappingURL=xterm.mjs.map" "" code "${code}")
+file(WRITE ${site}/xterm.js
+     "var Terminal = (() => {\n'use strict';\n${code}})();\n")

@@ -1,0 +1,247 @@
+// The screen drawn as a terminal draws it: each cell's character in its
+// place on the grid, light on black, with FreeType and HarfBuzz (which
+// sets marks on their letters and joins emoji sequences). The cell is
+// DejaVu Sans Mono's, as large as lets the frame and the prompt fit the
+// video; what it lacks comes from the fonts after it.
+#include "video/video.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include <hb-ft.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <set>
+
+/* ------------------------------- Fonts --------------------------------- */
+
+// In the order they are asked for a character; the paths come from the
+// build, which found them.
+static const char *const font_paths[] = {FONT_MONO, FONT_SANS, FONT_THAI,
+                                         FONT_CJK, FONT_EMOJI};
+constexpr int fonts = 5, emoji_font = 4;
+static FT_Library library;
+static FT_Face faces[fonts];
+static hb_font_t *shapers[fonts];
+
+static int cell_w, cell_h, baseline, left, top;
+static const unsigned char ink[3] = {229, 229, 229}; // the text's grey
+
+bool open_fonts() {
+  if (FT_Init_FreeType(&library) != 0)
+    return false;
+  for (int i = 0; i < fonts; i++) {
+    if (FT_New_Face(library, font_paths[i], 0, &faces[i]) != 0) {
+      fprintf(stderr, "baru_video: cannot open the font %s\n", font_paths[i]);
+      return false;
+    }
+  }
+  // The largest size at which the frame's columns and the shown rows fit.
+  for (int px = 64; px > 6; px--) {
+    FT_Set_Pixel_Sizes(faces[0], 0, static_cast<FT_UInt>(px));
+    const FT_Size_Metrics &m = faces[0]->size->metrics;
+    cell_w = static_cast<int>((m.max_advance + 63) >> 6);
+    cell_h = static_cast<int>((m.ascender - m.descender + 63) >> 6);
+    baseline = static_cast<int>(m.ascender >> 6);
+    if (cell_w * recorded_cols <= video_width &&
+        cell_h * shown_rows <= video_height) {
+      for (int i = 1; i < emoji_font; i++)
+        FT_Set_Pixel_Sizes(faces[i], 0, static_cast<FT_UInt>(px));
+      break;
+    }
+  }
+  FT_Select_Size(faces[emoji_font], 0); // its bitmaps come in one size
+  for (int i = 0; i < fonts; i++)
+    shapers[i] = hb_ft_font_create_referenced(faces[i]);
+  left = (video_width - cell_w * recorded_cols) / 2;
+  top = (video_height - cell_h * shown_rows) / 2;
+  return true;
+}
+
+static std::set<char32_t> missing;
+
+int undrawn() { return static_cast<int>(missing.size()); }
+
+// The font for a cell: the emoji font for an emoji shown as one (two
+// cells wide, or asked for by the selector U+FE0F), else the first that
+// has its character.
+static int font_for(const std::u32string &chars, int width) {
+  bool emoji = width == 2 || chars.find(U'\uFE0F') != std::u32string::npos;
+  if (emoji && FT_Get_Char_Index(faces[emoji_font], chars[0]) != 0)
+    return emoji_font;
+  for (int i = 0; i < fonts; i++)
+    if (FT_Get_Char_Index(faces[i], chars[0]) != 0)
+      return i;
+  if (missing.insert(chars[0]).second)
+    fprintf(stderr, "baru_video: no font here draws U+%04X\n",
+            static_cast<unsigned>(chars[0]));
+  return 0;
+}
+
+/* ------------------------------- Tiles --------------------------------- */
+
+// A cell drawn once, RGB, reused wherever its character stands.
+struct Tile {
+  int w = 0;
+  std::vector<unsigned char> rgb;
+};
+
+// A glyph's coverage in the text's grey; overlapping glyphs (a letter and
+// its mark) keep the stronger.
+static void put_gray(Tile &tile, const FT_Bitmap &b, int x0, int y0) {
+  for (int y = 0; y < static_cast<int>(b.rows); y++)
+    for (int x = 0; x < static_cast<int>(b.width); x++) {
+      int tx = x0 + x, ty = y0 + y;
+      if (tx < 0 || ty < 0 || tx >= tile.w || ty >= cell_h)
+        continue;
+      unsigned a = b.buffer[y * b.pitch + x];
+      unsigned char *p = &tile.rgb[(ty * tile.w + tx) * 3];
+      for (int c = 0; c < 3; c++)
+        p[c] = std::max(p[c], static_cast<unsigned char>(ink[c] * a / 255));
+    }
+}
+
+// A colour bitmap (premultiplied BGRA) shrunk by `scale`, each pixel the
+// mean of those it covers; on black, premultiplied is the colour itself.
+static void put_colour(Tile &tile, const FT_Bitmap &b, double scale, int x0,
+                       int y0) {
+  int w = static_cast<int>(b.width * scale) + 1;
+  int h = static_cast<int>(b.rows * scale) + 1;
+  std::vector<unsigned> sum(static_cast<size_t>(w * h * 4));
+  for (int y = 0; y < static_cast<int>(b.rows); y++)
+    for (int x = 0; x < static_cast<int>(b.width); x++) {
+      unsigned *s =
+          &sum[(static_cast<int>(y * scale) * w + static_cast<int>(x * scale)) *
+               4];
+      const unsigned char *bgra = &b.buffer[y * b.pitch + x * 4];
+      s[0] += bgra[2], s[1] += bgra[1], s[2] += bgra[0], s[3]++;
+    }
+  for (int y = 0; y < h; y++)
+    for (int x = 0; x < w; x++) {
+      const unsigned *s = &sum[(y * w + x) * 4];
+      int tx = x0 + x, ty = y0 + y;
+      if (s[3] == 0 || tx < 0 || ty < 0 || tx >= tile.w || ty >= cell_h)
+        continue;
+      for (int c = 0; c < 3; c++)
+        tile.rgb[(ty * tile.w + tx) * 3 + c] =
+            static_cast<unsigned char>(s[c] / s[3]);
+    }
+}
+
+// The cell's characters shaped in their font and drawn on its baseline;
+// an emoji centred in its cells, as large as they hold.
+static Tile draw_tile(const std::string &utf8, int width) {
+  Tile tile;
+  tile.w = cell_w * width;
+  tile.rgb.assign(static_cast<size_t>(tile.w * cell_h * 3), 0);
+  std::u32string chars;
+  hb_buffer_t *buffer = hb_buffer_create();
+  hb_buffer_add_utf8(buffer, utf8.data(), static_cast<int>(utf8.size()), 0, -1);
+  unsigned n;
+  hb_glyph_info_t *info = hb_buffer_get_glyph_infos(buffer, &n);
+  for (unsigned i = 0; i < n; i++)
+    chars += static_cast<char32_t>(info[i].codepoint);
+  int font = font_for(chars, width);
+  hb_buffer_guess_segment_properties(buffer);
+  hb_shape(shapers[font], buffer, nullptr, 0);
+  info = hb_buffer_get_glyph_infos(buffer, &n);
+  hb_glyph_position_t *at = hb_buffer_get_glyph_positions(buffer, &n);
+  FT_Face face = faces[font];
+  int pen = 0;
+  for (unsigned i = 0; i < n; i++, pen += at[i - 1].x_advance) {
+    if (FT_Load_Glyph(face, info[i].codepoint, FT_LOAD_RENDER | FT_LOAD_COLOR))
+      continue;
+    FT_GlyphSlot g = face->glyph;
+    if (g->bitmap.pixel_mode == FT_PIXEL_MODE_BGRA) {
+      double scale = std::min(0.95 * tile.w / g->bitmap.width,
+                              0.95 * cell_h / g->bitmap.rows);
+      int x0 = (tile.w - static_cast<int>(g->bitmap.width * scale)) / 2;
+      int y0 = (cell_h - static_cast<int>(g->bitmap.rows * scale)) / 2;
+      put_colour(tile, g->bitmap, scale, x0, y0);
+    } else {
+      // A mark drawn from its letter's origin (as Thai fonts made for
+      // terminals draw theirs) goes back to it.
+      int origin = pen;
+      if (i > 0 && at[i].x_advance == 0 && g->bitmap_left >= 0)
+        origin -= at[i - 1].x_advance;
+      put_gray(tile, g->bitmap,
+               ((origin + at[i].x_offset) >> 6) + g->bitmap_left,
+               baseline - (at[i].y_offset >> 6) - g->bitmap_top);
+    }
+  }
+  hb_buffer_destroy(buffer);
+  return tile;
+}
+
+/* ------------------------------- Screen -------------------------------- */
+
+// A cell's characters in UTF-8, marks and all.
+static std::string utf8_of(const uint32_t *chars) {
+  std::string bytes;
+  for (int i = 0; i < VTERM_MAX_CHARS_PER_CELL && chars[i]; i++) {
+    uint32_t c = chars[i];
+    if (c < 0x80) {
+      bytes += static_cast<char>(c);
+      continue;
+    }
+    int tail = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+    static const unsigned char lead[] = {0, 0xC0, 0xE0, 0xF0};
+    bytes += static_cast<char>(lead[tail] | c >> 6 * tail);
+    for (int shift = 6 * (tail - 1); shift >= 0; shift -= 6)
+      bytes += static_cast<char>(0x80 | (c >> shift & 0x3F));
+  }
+  return bytes;
+}
+
+// The cursor as a focused terminal draws it, a steady block with the
+// cell's character dark on it.
+static Tile cell_tile(const std::string &chars, int width, bool cursor) {
+  Tile tile;
+  if (chars.empty() || chars == " ") {
+    tile.w = cell_w * width;
+    tile.rgb.assign(static_cast<size_t>(tile.w * cell_h * 3), 0);
+  } else {
+    tile = draw_tile(chars, width);
+  }
+  if (cursor)
+    for (std::size_t i = 0; i < tile.rgb.size(); i++)
+      tile.rgb[i] = static_cast<unsigned char>(
+          ink[i % 3] - std::min(tile.rgb[i], ink[i % 3]));
+  return tile;
+}
+
+void draw_screen(VTerm *vt, std::vector<unsigned char> &rgb) {
+  static std::map<std::string, Tile> tiles;
+  static std::string drawn[shown_rows][recorded_cols]; // what each cell shows
+  rgb.resize(static_cast<size_t>(video_width * video_height * 3));
+  VTermPos cursor;
+  vterm_state_get_cursorpos(vterm_obtain_state(vt), &cursor);
+  for (int row = 0; row < shown_rows; row++)
+    for (int col = 0; col < recorded_cols;) {
+      VTermScreenCell cell;
+      vterm_screen_get_cell(vterm_obtain_screen(vt), {row, col}, &cell);
+      int width =
+          std::clamp(static_cast<int>(cell.width), 1, recorded_cols - col);
+      std::string chars = utf8_of(cell.chars);
+      bool under_cursor = row == cursor.row && col == cursor.col;
+      std::string key =
+          std::to_string(width) + (under_cursor ? "c" : " ") + chars;
+      if (drawn[row][col] != key) {
+        drawn[row][col] = key;
+        if (width == 2)
+          drawn[row][col + 1].clear();
+        auto found = tiles.find(key);
+        if (found == tiles.end())
+          found =
+              tiles.emplace(key, cell_tile(chars, width, under_cursor)).first;
+        const Tile &tile = found->second;
+        for (int y = 0; y < cell_h; y++)
+          std::copy_n(&tile.rgb[y * tile.w * 3], tile.w * 3,
+                      &rgb[((top + row * cell_h + y) * video_width + left +
+                            col * cell_w) *
+                           3]);
+      }
+      col += width;
+    }
+}
