@@ -20,19 +20,26 @@ set_property(TARGET baru PROPERTY CXX_LINKER_LAUNCHER
 
 configure_file(${page}/letter.js ${site}/letter.js COPYONLY)
 
-# xterm.js and its Unicode 11 widths as package-lock.json pins them,
-# installed in the build folder.
+# The page's terminal counts cells by the show's own table: its rows,
+# {first, last, cells}, made into widths.js.
+set(widths_h ${PROJECT_SOURCE_DIR}/screen/widths.h)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${widths_h})
+file(READ ${widths_h} header)
+string(REGEX MATCHALL "{0x[0-9A-F]+, 0x[0-9A-F]+, [0-2]}" rows "${header}")
+string(REGEX REPLACE "{(0x[0-9A-F]+), (0x[0-9A-F]+), ([0-2])}"
+                     "    [\\1, \\2, \\3]" WIDTHS "${rows}")
+string(REPLACE ";" ",\n" WIDTHS "${WIDTHS}")
+configure_file(${page}/widths.js.in ${site}/widths.js @ONLY)
+
+# xterm.js as package-lock.json pins it, installed in the build folder.
 set(npm ${CMAKE_BINARY_DIR}/npm)
 set(xterm ${npm}/node_modules/@xterm/xterm)
-set(unicode11 ${npm}/node_modules/@xterm/addon-unicode11/lib/addon-unicode11.js)
 file(MAKE_DIRECTORY ${npm})
 add_custom_command(
   OUTPUT ${xterm}/lib/xterm.mjs ${xterm}/css/xterm.css
-         ${site}/addon-unicode11.js
   COMMAND ${CMAKE_COMMAND} -E copy ${page}/package.json
           ${page}/package-lock.json ${npm}
   COMMAND npm ci --omit=dev --no-audit --no-fund --loglevel=error
-  COMMAND ${CMAKE_COMMAND} -E copy ${unicode11} ${site}
   WORKING_DIRECTORY ${npm}
   DEPENDS ${page}/package.json ${page}/package-lock.json)
 # The page with xterm.js's stylesheet inside, and xterm.js from its module
@@ -43,14 +50,13 @@ add_custom_command(
           -P ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake
   DEPENDS ${page}/index.html ${xterm}/lib/xterm.mjs ${xterm}/css/xterm.css
           ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake)
-add_custom_target(xterm ALL DEPENDS ${site}/index.html ${site}/xterm.js
-                                    ${site}/addon-unicode11.js)
+add_custom_target(xterm ALL DEPENDS ${site}/index.html ${site}/xterm.js)
 
 # The package: the site's files by name, so a music file put into site/
 # for a preview never goes with it; CRLF, for Notepad.
 configure_file(${page}/README.txt README.txt @ONLY NEWLINE_STYLE CRLF)
 install(FILES ${site}/index.html ${site}/letter.js ${site}/baru.js
-              ${site}/xterm.js ${site}/addon-unicode11.js
+              ${site}/xterm.js ${site}/widths.js
               ${CMAKE_CURRENT_BINARY_DIR}/README.txt DESTINATION .)
 set(CPACK_GENERATOR ZIP)
 set(CPACK_SYSTEM_NAME web)

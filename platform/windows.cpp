@@ -71,12 +71,28 @@ static void pipe_stdout() {
   console = kept;
 }
 
+// The cells the n UTF-16 units at s take, into total; whether a character
+// among them takes other than a cell a unit.
+static bool counted_otherwise(const wchar_t *s, int n, int &total) {
+  bool otherwise = false;
+  total = 0;
+  for (int i = 0; i < n; i++) {
+    char32_t c = s[i];
+    bool pair = c >= 0xD800 && c < 0xDC00 && i + 1 < n;
+    if (pair)
+      c = 0x10000 + ((c - 0xD800) << 10) + (s[++i] - 0xDC00);
+    total += cells(c);
+    otherwise = otherwise || cells(c) != (pair ? 2 : 1);
+  }
+  return otherwise;
+}
+
 // Everything written so far onto the console; a character cut short at
 // the end of what was read waits for the rest of its bytes.
 static void show_gathered() {
   fflush(stdout);
   static char bytes[sizeof gathered + 4];
-  static wchar_t wide[sizeof bytes];
+  static wchar_t wide[sizeof bytes], composed[sizeof bytes];
   static DWORD kept = 0;
   const DWORD most = sizeof gathered;
   DWORD got = most, written;
@@ -87,17 +103,35 @@ static void show_gathered() {
       if (bytes[i] != '\0')
         bytes[end++] = bytes[i];
     auto whole = static_cast<DWORD>(whole_bytes(bytes, static_cast<int>(end)));
-    for (DWORD at = 0; at < whole;) {
-      char32_t c = 0;
-      int length = utf8_char(bytes + at, static_cast<int>(whole - at), c);
-      counted_apart =
-          counted_apart || (length > 0 && cells(c) != (c > 0xFFFF ? 2 : 1));
-      at += length > 0 ? static_cast<DWORD>(length) : 1;
-    }
     int n = MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(whole),
                                 wide, static_cast<int>(sizeof bytes));
+    // A console that gives a mark a cell of its own (the older Windows
+    // console, Wine's) keeps a letter and its accent in one as the
+    // accented letter, where there is one (e and U+0301: é).
+    const wchar_t *text = wide;
+    int composed_n = n > 0 ? NormalizeString(NormalizationC, wide, n, composed,
+                                             static_cast<int>(sizeof bytes))
+                           : 0;
+    if (composed_n > 0) {
+      text = composed;
+      n = composed_n;
+    }
+    int total = 0;
+    bool otherwise = n > 0 && counted_otherwise(text, n, total);
+    CONSOLE_SCREEN_BUFFER_INFO before;
+    bool recount = otherwise && GetConsoleScreenBufferInfo(console, &before);
     if (n > 0)
-      WriteConsoleW(console, wide, static_cast<DWORD>(n), &written, nullptr);
+      WriteConsoleW(console, text, static_cast<DWORD>(n), &written, nullptr);
+    // A mark left on its own has taken a cell there: the cursor goes back
+    // to where the letter's count puts it, by way of the row's start (see
+    // cursor_place), and what follows covers the mark's cell.
+    if (recount) {
+      COORD at = before.dwCursorPosition;
+      SetConsoleCursorPosition(console, COORD{0, at.Y});
+      at.X = static_cast<SHORT>(at.X + total);
+      SetConsoleCursorPosition(console, at);
+    }
+    counted_apart = counted_apart || otherwise;
     kept = end - whole;
     memmove(bytes, bytes + whole, kept);
   }

@@ -55,21 +55,30 @@ constexpr bool is_control(char32_t c) {
   return c < 0x20 || (c >= 0x7F && c < 0xA0);
 }
 
-// The cells a character takes: 2 for wide and fullwidth characters and
-// most emoji, 0 for combining marks, selectors, joiners and controls, 1
-// for the rest.
-constexpr int cells(char32_t c) {
-  int low = 0, high = static_cast<int>(sizeof widths / sizeof widths[0]) - 1;
+// The row of a table of ranges that holds c, or -1. (An index, not a
+// pointer: GCC's sanitizers take a pointer's test out of constant
+// expressions.)
+template <class Row, int N>
+constexpr int row_of(const Row (&table)[N], char32_t c) {
+  int low = 0, high = N - 1;
   while (low <= high) {
     int mid = (low + high) / 2;
-    if (c < widths[mid].first)
+    if (c < table[mid].first)
       high = mid - 1;
-    else if (c > widths[mid].last)
+    else if (c > table[mid].last)
       low = mid + 1;
     else
-      return widths[mid].cells;
+      return mid;
   }
-  return 1;
+  return -1;
+}
+
+// The cells a character takes: 2 for wide and fullwidth characters and
+// emoji, 0 for combining marks, selectors, joiners and controls, 1 for
+// the rest.
+constexpr int cells(char32_t c) {
+  int row = row_of(widths, c);
+  return row >= 0 ? widths[row].cells : 1;
 }
 
 // Whether c joins the character before it on the screen.
@@ -94,20 +103,48 @@ constexpr int keystroke_bytes(const char *s, int n) {
   return length;
 }
 
-// The cells that the n bytes of text take, or -1 unless they are UTF-8
-// free of controls that does not begin with a mark, which would join what
-// stands before it on the screen.
-constexpr int text_cells(const char *s, int n) {
+// What a line of text is: its cells, or what keeps it from being drawn
+// as written, and where.
+enum class fault {
+  none,
+  not_utf8,          // at a byte
+  control,           // at a cell: a tab, a line break
+  leading_mark,      // which would join what stands before the line
+  drawn_differently, // at a cell: a character some screens draw otherwise
+};
+struct Reading {
+  int cells;
+  fault what;
+  int at;     // the byte or the cell, counted from the line's start
+  char32_t c; // the character there
+  refusal why;
+};
+
+constexpr Reading read_text(const char *s, int n) {
   int total = 0;
   for (int at = 0; at < n;) {
     char32_t c = 0;
     int length = utf8_char(s + at, n - at, c);
-    if (length == 0 || is_control(c) || (at == 0 && joins(c)))
-      return -1;
+    int refused_row = length ? row_of(refused, c) : -1;
+    if (length == 0)
+      return {total, fault::not_utf8, at, 0, {}};
+    if (is_control(c))
+      return {total, fault::control, total, c, {}};
+    if (at == 0 && joins(c))
+      return {total, fault::leading_mark, 0, c, {}};
+    if (refused_row >= 0)
+      return {total, fault::drawn_differently, total, c,
+              refused[refused_row].why};
     total += cells(c);
     at += length;
   }
-  return total;
+  return {total, fault::none, 0, 0, {}};
+}
+
+// The cells that the n bytes of text take, or -1 unless they read whole.
+constexpr int text_cells(const char *s, int n) {
+  Reading text = read_text(s, n);
+  return text.what == fault::none ? text.cells : -1;
 }
 
 #endif

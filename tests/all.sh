@@ -9,12 +9,14 @@
 #                              (seconds)
 #   bash tests/all.sh update   writes anew what follows from the letter: the
 #                              screen at the prompt, the show's length in
-#                              the documents, the browser's pictures
+#                              the documents, the browser's pictures; and
+#                              the widths, from Debian's Unicode data
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mode=${1:-all}
 
-packages=(cmake g++ pkg-config libgtest-dev libvterm-dev mpg123 lame)
+packages=(cmake g++ pkg-config libgtest-dev libvterm-dev mpg123 lame
+  python3:python3 unicode-data)
 # The Windows build under Wine; the video's tool: ffmpeg, FreeType,
 # HarfBuzz and the fonts it draws with.
 [ "$mode" != all ] ||
@@ -23,6 +25,7 @@ packages=(cmake g++ pkg-config libgtest-dev libvterm-dev mpg123 lame)
     fonts-noto-cjk fonts-noto-color-emoji)
 bash tests/install.sh "${packages[@]}"
 
+[ "$mode" != update ] || python3 screen/widths.py >screen/widths.h
 jobs=$(nproc)
 full=$([ "$mode" = all ] && echo ON || echo OFF)
 cmake -S . -B build-test -DBARU_TESTS=ON -DBARU_WINE_TEST="$full" \
@@ -33,7 +36,7 @@ if [ "$mode" = update ]; then
   BARU_UPDATE=1 build-test/tests/baru_tests --gtest_filter='Letter.*'
   BARU_UPDATE=1 bash tests/web_show.sh
   git status --short tests/final_screen.txt tests/letter.json README.md docs \
-    web/README.txt
+    web/README.txt screen/widths.h
   exit
 fi
 

@@ -12,14 +12,14 @@
 // The terminal never takes focus (a phone would raise its keyboard), so its
 // cursor is drawn as a focused console draws it. The show draws nothing
 // right of column 69, so 70 columns centre its frame. Characters take the
-// cells that the show counts them by, Unicode 11's (set through the
+// cells that the show counts them by (widths.js, set through the
 // terminal's proposed API): a wide one two, a mark none.
 const terminal = new Terminal({
   cols: 70, rows: 25, scrollback: 0, cursorInactiveStyle: 'block',
   allowProposedApi: true,
 });
-terminal.loadAddon(new Unicode11Addon.Unicode11Addon());
-terminal.unicode.activeVersion = '11';
+terminal.unicode.register(widths);
+terminal.unicode.activeVersion = widths.version;
 terminal.open(document.getElementById('terminal'));
 
 // The largest font at which all cells fit the window: the frame and the
