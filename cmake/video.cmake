@@ -5,13 +5,16 @@
 # says what to install instead, and the build and packages go on without.
 find_package(PkgConfig QUIET)
 if(PKG_CONFIG_FOUND)
-  pkg_check_modules(VIDEO_LIBS QUIET IMPORTED_TARGET vterm freetype2
-                    harfbuzz)
+  pkg_check_modules(VIDEO_LIBS QUIET IMPORTED_TARGET freetype2 harfbuzz)
+  pkg_check_modules(VIDEO_VTERM QUIET vterm)
 endif()
+# libvterm linked statically, so that it counts cells by today's widths
+# (video/vterm_widths.cpp).
+find_library(VTERM_ARCHIVE libvterm.a HINTS ${VIDEO_VTERM_LIBRARY_DIRS})
 find_program(FFMPEG ffmpeg)
 
 set(video_missing)
-if(NOT VIDEO_LIBS_FOUND)
+if(NOT VIDEO_LIBS_FOUND OR NOT VTERM_ARCHIVE)
   list(APPEND video_missing pkg-config libvterm-dev libfreetype-dev
        libharfbuzz-dev)
 endif()
@@ -55,9 +58,10 @@ target_link_libraries(show_clock PRIVATE ${CMAKE_DL_LIBS})
 
 add_executable(
   baru_video EXCLUDE_FROM_ALL video/main.cpp video/record.cpp
-             video/draw.cpp video/encode.cpp)
+             video/draw.cpp video/encode.cpp video/vterm_widths.cpp)
 target_include_directories(baru_video PRIVATE ${PROJECT_SOURCE_DIR})
-target_link_libraries(baru_video PRIVATE PkgConfig::VIDEO_LIBS util)
+target_link_libraries(baru_video PRIVATE PkgConfig::VIDEO_LIBS ${VTERM_ARCHIVE}
+                                         util)
 foreach(name MONO SANS THAI CJK EMOJI)
   target_compile_definitions(baru_video PRIVATE FONT_${name}="${FONT_${name}}")
 endforeach()
