@@ -18,14 +18,6 @@ template <std::size_t N> struct Text {
   constexpr Reading read() const { return read_text(bytes, N - 1); }
 };
 
-// Types one line of the letter at column x, row y; the count is the whole
-// array, so the zero byte that ends the text is typed last.
-template <int x, int y, Text line> struct Typist {
-  void operator()(int pace) const {
-    type_sentence(x, y, sizeof line.bytes, line.bytes, pace);
-  }
-};
-
 // What stops the build at a line that would not stand on every screen as
 // written: the compiler names the type it cannot call, which says why in
 // words and numbers. Every cell of a line, with the cell of the zero byte
@@ -76,8 +68,12 @@ template <int x, int y, Text line> constexpr auto typist() {
   constexpr int at = text.what == fault::not_utf8 ? text.at + 1 : text.at + x;
   constexpr auto found =
       verdict<x, y, text.what, text.cells, at, text.c, text.why, 67 - x>();
+  // A line that stands types at column x, row y; the count is the whole
+  // array, so the zero byte that ends the text is typed last.
   if constexpr (std::is_same_v<decltype(found), const bool>)
-    return Typist<x, y, line>{};
+    return [](int pace) {
+      type_sentence(x, y, sizeof line.bytes, line.bytes, pace);
+    };
   else
     return found;
 }

@@ -51,8 +51,9 @@ constexpr int whole_bytes(const char *s, int n) {
 }
 
 // A control moves the cursor or shows nothing; it is no text of its own.
+// So are the line and paragraph separators, which break a line.
 constexpr bool is_control(char32_t c) {
-  return c < 0x20 || (c >= 0x7F && c < 0xA0);
+  return c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0x2028 || c == 0x2029;
 }
 
 // The row of a table of ranges that holds c, or -1. (An index, not a

@@ -19,7 +19,8 @@ REASONS = [
     'part_of_a_flag',
     'skin_tone_of_an_emoji',
     'emoji_or_text_style_selector',
-    'new_in_unicode_15',
+    'newer_than_unicode_14',
+    'wide_on_some_terminals_narrow_on_others',
 ]
 
 
@@ -107,12 +108,23 @@ def refusals(category, bidi):
             why[c] = 'written_right_to_left'
         elif script.get(c) in joined:
             why[c] = 'letters_reordered_or_joined'
+    # Signs drawn over the digits that follow them, as Arabic's are.
+    for first, last, (prop,) in rows('PropList.txt'):
+        if prop == 'Prepended_Concatenation_Mark':
+            for c in range(first, last + 1):
+                why.setdefault(c, 'letters_reordered_or_joined')
     # Unknown to the C library of Debian 12 (glibc 2.36, Unicode 14), by
     # which tmux and other terminals count: one drops them.
     for first, last, (age,) in rows('DerivedAge.txt'):
-        if age == '15.0':
+        if tuple(map(int, age.split('.'))) > (14, 0):
             for c in range(first, last + 1):
-                why.setdefault(c, 'new_in_unicode_15')
+                why.setdefault(c, 'newer_than_unicode_14')
+    # Neither wide nor narrow by Unicode, and two cells in the C library's
+    # count (tmux's) and libvterm's, one in others': circled numbers on
+    # black squares and the Yijing hexagrams.
+    for first, last in [(0x3248, 0x324F), (0x4DC0, 0x4DFF)]:
+        why.update((c, 'wide_on_some_terminals_narrow_on_others')
+                   for c in range(first, last + 1))
     for first, last, (kind,) in rows('HangulSyllableType.txt'):
         if kind in ('L', 'V', 'T'):
             why.update((c, 'letters_reordered_or_joined')

@@ -17,15 +17,21 @@ mode=${1:-all}
 
 packages=(cmake g++ pkg-config libgtest-dev libvterm-dev mpg123 lame
   python3:python3 unicode-data)
-# The Windows build under Wine; the video's tool: ffmpeg, FreeType,
-# HarfBuzz and the fonts it draws with.
+# The Windows build under Wine, and perl, which composes its screen as
+# the console does; the video's tool: ffmpeg, FreeType, HarfBuzz and the
+# fonts it draws with.
 [ "$mode" != all ] ||
-  packages+=(g++-mingw-w64-x86-64-posix wine wine64 tmux ffmpeg
+  packages+=(g++-mingw-w64-x86-64-posix wine wine64 tmux perl ffmpeg
     libfreetype-dev libharfbuzz-dev fonts-dejavu-core fonts-tlwg-mono-ttf
     fonts-noto-cjk fonts-noto-color-emoji)
 bash tests/install.sh "${packages[@]}"
 
-[ "$mode" != update ] || python3 screen/widths.py >screen/widths.h
+# The widths' table made anew, whole or not at all.
+if [ "$mode" = update ]; then
+  made=$(mktemp)
+  python3 screen/widths.py >"$made"
+  cat "$made" >screen/widths.h && rm "$made"
+fi
 jobs=$(nproc)
 full=$([ "$mode" = all ] && echo ON || echo OFF)
 cmake -S . -B build-test -DBARU_TESTS=ON -DBARU_WINE_TEST="$full" \

@@ -2,6 +2,9 @@
 // screen when each pause begins.
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cwchar>
+
 #include "harness.h"
 #include "screen/cells.h"
 #include "screen/screen.h"
@@ -27,6 +30,21 @@ struct Typed {
 void PrintTo(const Typed &c, std::ostream *os) { *os << c.name; }
 
 class Typewriter : public testing::TestWithParam<Typed> {};
+
+// Every character a letter may hold takes the cells that the C library
+// gives it, by which tmux and other terminals count: a judge of the
+// widths' table of its own.
+TEST(Typewriter, EveryCharacterABuildTakesHasTheCLibrarysCells) {
+  ASSERT_TRUE(setlocale(LC_CTYPE, "C.UTF-8"));
+  for (char32_t c = 0x20; c <= 0x10FFFF; c++) {
+    bool taken =
+        (c < 0xD800 || c > 0xDFFF) && !is_control(c) && row_of(refused, c) < 0;
+    if (taken) {
+      ASSERT_EQ(cells(c), wcwidth(static_cast<wchar_t>(c))) << std::hex << c;
+    }
+  }
+  setlocale(LC_CTYPE, "C");
+}
 
 // Each keystroke, a character whole with its marks, is on the screen
 // before the pause that follows it.

@@ -4,7 +4,8 @@
 # short line that says why, with its numbers: one past the right border, a
 # date of wide characters one cell too wide, a row between the greeting
 # and the page, a column on the frame, a byte that is not UTF-8, a tab, a
-# mark first, and each kind of character some screens draw otherwise.
+# mark first, a line separator, and each kind of character some screens
+# draw otherwise.
 set -uo pipefail
 compiler=$1 top=$2
 work=$(mktemp -d)
@@ -25,7 +26,10 @@ rows=(
   '4, 9, "love ❤️"|code<10, .*drawn_differently::emoji_or_text_style_selector>'
   '4, 9, "\xcd\xb8 and \xee\x80\x80"|code<4, .*drawn_differently::unassigned_code_point>'
   '4, 9, "private \xee\x80\x80"|code<12, .*drawn_differently::private_use_character>'
-  '4, 9, "pink 🩷"|code<9, .*drawn_differently::new_in_unicode_15>'
+  '4, 9, "pink 🩷"|code<9, .*drawn_differently::newer_than_unicode_14>'
+  '4, 9, "yijing ䷀"|code<11, .*drawn_differently::wide_on_some_terminals_narrow_on_others>'
+  '4, 9, "sign \u06dd1"|code<9, .*drawn_differently::letters_reordered_or_joined>'
+  '4, 6, "a\u2028break"|a_control_character_such_as_a_tab_at_column_with_code<5, '
 )
 for row in "${rows[@]}"; do
   echo "  type_line<${row%%|*}>(200);"

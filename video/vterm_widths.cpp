@@ -1,7 +1,7 @@
 // libvterm as Debian 12 ships it counts a character's cells by Unicode 9:
-// an emoji of 2010 on takes one cell there and two on every terminal of
-// today. Its two lookups are taken over here, by the table the show
-// counts by, so the tests' terminal and the video's draw a letter as
+// an emoji newer than that (🥰, 🥹) takes one cell there and two on every
+// terminal of today. Its two lookups are taken over here, by the table the
+// show counts by, so the tests' terminal and the video's draw a letter as
 // today's terminals do. This works with libvterm linked statically: its
 // own lookups, in a member of their own, are then never linked in.
 #include <cstdint>
