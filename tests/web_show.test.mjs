@@ -65,10 +65,8 @@ const picture = (page, name) => process.env.BARU_UPDATE === '1' &&
   page.screenshot({ path: new URL(`../docs/${name}`, import.meta.url)
     .pathname });
 
-// The page with its clock faked, once the show is ready to be opened.
-async function openPage(t, music, options, from = serveSite) {
-  const { url, close } = await from(music);
-  t.after(close);
+// A page that keeps its errors and the names of the files it asks for.
+async function newPage(t, options) {
   const page = await browser.newPage(options);
   t.after(() => page.close());
   page.errors = [];
@@ -77,6 +75,14 @@ async function openPage(t, music, options, from = serveSite) {
   page.asked = [];
   page.on('request', (request) =>
     page.asked.push(new URL(request.url()).pathname.split('/').pop()));
+  return page;
+}
+
+// The page with its clock faked, once the show is ready to be opened.
+async function openPage(t, music, options, from = serveSite) {
+  const { url, close } = await from(music);
+  t.after(close);
+  const page = await newPage(t, options);
   await page.clock.install();
   await page.goto(url);
   await page.locator('body[data-show="ready"]').waitFor();
@@ -269,8 +275,7 @@ test(`on a slow link, on ${device}: words in view within 1.5 s, before ` +
 async (t) => {
   const { url, close } = await serveSite(tone());
   t.after(close);
-  const page = await browser.newPage(options);
-  t.after(() => page.close());
+  const page = await newPage(t, options);
   const link = await page.context().newCDPSession(page);
   await link.send('Network.emulateNetworkConditions', { offline: false,
     latency: 150, downloadThroughput: 200000, uploadThroughput: 200000 });
@@ -295,6 +300,7 @@ async (t) => {
   letIn();
   await page.locator('body[data-show="running"]').waitFor();
   await page.locator('#likeness').waitFor({ state: 'detached' });
+  assert.deepEqual(page.errors, []);
 });
 
 // The program counts the cells of a character by the widths it lists; the
