@@ -68,7 +68,8 @@ void console_exit() {}
 
 /* -------------------------------- Music -------------------------------- */
 
-// Plays "athousandyears.mp3" from beside the page, if it is there. The
-// show starts on the reader's click, tap or key, so the browser lets it; a
-// gesture made before the page could start the show started it already.
+// Plays "athousandyears.mp3" from beside the page, if it is there, from
+// its start. The show starts on the reader's click, tap or key, so the
+// browser lets it; a gesture made before the page could start the show
+// unlocked the music already.
 void music_start() { play_music(); }

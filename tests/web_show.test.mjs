@@ -65,10 +65,8 @@ const picture = (page, name) => process.env.BARU_UPDATE === '1' &&
   page.screenshot({ path: new URL(`../docs/${name}`, import.meta.url)
     .pathname });
 
-// The page with its clock faked, once the show is ready to be opened.
-async function openPage(t, music, options, from = serveSite) {
-  const { url, close } = await from(music);
-  t.after(close);
+// A page that keeps its errors and the names of the files it asks for.
+async function newPage(t, options) {
   const page = await browser.newPage(options);
   t.after(() => page.close());
   page.errors = [];
@@ -77,6 +75,14 @@ async function openPage(t, music, options, from = serveSite) {
   page.asked = [];
   page.on('request', (request) =>
     page.asked.push(new URL(request.url()).pathname.split('/').pop()));
+  return page;
+}
+
+// The page with its clock faked, once the show is ready to be opened.
+async function openPage(t, music, options, from = serveSite) {
+  const { url, close } = await from(music);
+  t.after(close);
+  const page = await newPage(t, options);
   await page.clock.install();
   await page.goto(url);
   await page.locator('body[data-show="ready"]').waitFor();
@@ -265,12 +271,11 @@ for (const [device, options, gesture] of [
     hasTouch: true, isMobile: true }, (page) => page.touchscreen.tap(195, 422)],
 ])
 test(`on a slow link, on ${device}: words in view within 1.5 s, before ` +
-     'any script; a tap then opens the letter with its music once it can',
-async (t) => {
+     'any script; a tap then opens the letter once it can, the music from ' +
+     'its start', async (t) => {
   const { url, close } = await serveSite(tone());
   t.after(close);
-  const page = await browser.newPage(options);
-  t.after(() => page.close());
+  const page = await newPage(t, options);
   const link = await page.context().newCDPSession(page);
   await link.send('Network.emulateNetworkConditions', { offline: false,
     latency: 150, downloadThroughput: 200000, uploadThroughput: 200000 });
@@ -289,12 +294,22 @@ async (t) => {
       y + height <= options.viewport.height, `${words} out of view`);
   }
 
-  assert.equal(await musicOn(page, () => gesture(page)), 'playing');
-  assert.deepEqual(await page.evaluate(() => [document.body.dataset.show,
-    typeof Terminal]), ['opening', 'undefined']);
-  letIn();
-  await page.locator('body[data-show="running"]').waitFor();
+  // The tap unlocks the music, silent and not yet fetched; it plays from
+  // its start as the show opens (seen at the show's first pause).
+  assert.equal(await musicOn(page, async () => {
+    await gesture(page);
+    assert.deepEqual(await page.evaluate(() => [document.body.dataset.show,
+      typeof Terminal, music.paused]), ['opening', 'undefined', true]);
+    assert.ok(!page.asked.includes('athousandyears.mp3'), 'music fetched');
+    await page.evaluate(() => new MutationObserver(() => {
+      if (document.body.dataset.show === 'running')
+        window.atOpen ??= [music.paused, music.currentTime];
+    }).observe(document.body, { attributes: true }));
+    letIn();
+  }), 'playing');
   await page.locator('#likeness').waitFor({ state: 'detached' });
+  assert.deepEqual(await page.evaluate(() => window.atOpen), [false, 0]);
+  assert.deepEqual(page.errors, []);
 });
 
 // The program counts the cells of a character by the widths it lists; the

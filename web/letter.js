@@ -166,7 +166,6 @@ function lineTyped() {
 // What stdout hands over, a byte at a time, until the next pause.
 const gathered = [];
 let answer = null; // set while the show waits for its last key or tap
-let musicAhead = false; // started by a gesture kept until the show could open
 
 // Emscripten's runtime reads its settings from the global Module.
 var Module = {
@@ -182,12 +181,9 @@ var Module = {
       terminal.write(bytes.subarray(start, end + 1), lineTyped);
     terminal.write(bytes.subarray(start), pausedOn);
   },
+  // From its start, with the show, a gesture kept from before included.
   // Without the file the audio element fails quietly: nothing is shown.
-  playMusic() {
-    if (!musicAhead)
-      startMusic();
-    musicAhead = false;
-  },
+  playMusic: () => startMusic(),
   // Armed once the terminal has taken in the prompt, so a key or tap from
   // before it never counts.
   keyAfterPrompt() {
@@ -198,11 +194,11 @@ var Module = {
         answer = resolve;
       }));
   },
-  // A gesture kept from before opens the letter now, its music playing.
+  // A gesture kept from before opens the letter now.
   onRuntimeInitialized() {
-    musicAhead = document.body.dataset.show === 'opening';
+    const kept = document.body.dataset.show === 'opening';
     document.body.dataset.show = 'ready';
-    if (musicAhead)
+    if (kept)
       openLetter();
   },
 };
