@@ -58,7 +58,8 @@ target_link_libraries(show_clock PRIVATE ${CMAKE_DL_LIBS})
 
 add_executable(
   baru_video EXCLUDE_FROM_ALL video/main.cpp video/record.cpp
-             video/draw.cpp video/encode.cpp video/vterm_widths.cpp)
+             video/draw.cpp video/encode.cpp video/terminal.cpp
+             video/vterm_widths.cpp)
 target_include_directories(baru_video PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(baru_video PRIVATE PkgConfig::VIDEO_LIBS ${VTERM_ARCHIVE}
                                          util)

@@ -3,6 +3,7 @@
 // sets marks on their letters and joins emoji sequences). The cell is
 // DejaVu Sans Mono's, as large as lets the frame and the prompt fit the
 // video; what it lacks comes from the fonts after it.
+#include "video/terminal.h"
 #include "video/video.h"
 
 #include <ft2build.h>
@@ -175,24 +176,6 @@ static Tile draw_tile(const std::string &utf8, int width) {
 }
 
 /* ------------------------------- Screen -------------------------------- */
-
-// A cell's characters in UTF-8, marks and all.
-static std::string utf8_of(const uint32_t *chars) {
-  std::string bytes;
-  for (int i = 0; i < VTERM_MAX_CHARS_PER_CELL && chars[i]; i++) {
-    uint32_t c = chars[i];
-    if (c < 0x80) {
-      bytes += static_cast<char>(c);
-      continue;
-    }
-    int tail = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
-    static const unsigned char lead[] = {0, 0xC0, 0xE0, 0xF0};
-    bytes += static_cast<char>(lead[tail] | c >> 6 * tail);
-    for (int shift = 6 * (tail - 1); shift >= 0; shift -= 6)
-      bytes += static_cast<char>(0x80 | (c >> shift & 0x3F));
-  }
-  return bytes;
-}
 
 // The cursor as a focused terminal draws it, a steady block with the
 // cell's character dark on it.

@@ -6,6 +6,7 @@
 //   baru_video --picture < screen > picture.ppm  a screen of text (a row
 //                                                a line) drawn as the
 //                                                video draws it
+#include "video/terminal.h"
 #include "video/video.h"
 
 #include <sys/stat.h>
@@ -18,9 +19,7 @@
 // The rows placed one by one, as the show places its lines; a last line
 // "<column> <row>" places the cursor, which is left out without it.
 static int picture() {
-  VTerm *vt = vterm_new(recorded_rows, recorded_cols);
-  vterm_set_utf8(vt, 1);
-  vterm_screen_reset(vterm_obtain_screen(vt), 1);
+  VTerm *vt = new_terminal(recorded_rows, recorded_cols);
   std::string line;
   for (int row = 1; row <= shown_rows && std::getline(std::cin, line); row++) {
     std::string placed = "\x1b[" + std::to_string(row) + ";1H" + line;
