@@ -35,7 +35,7 @@ static int picture() {
   vterm_free(vt);
   printf("P6\n%d %d\n255\n", video_width, video_height);
   fwrite(rgb.data(), 1, rgb.size(), stdout);
-  return undrawn() == 0 ? 0 : 1;
+  return all_drawn() ? 0 : 1;
 }
 
 int main(int argc, char **argv) {
@@ -54,8 +54,13 @@ int main(int argc, char **argv) {
   bool with_music = stat(argv[3], &music) == 0 && S_ISREG(music.st_mode);
   if (!record(argv[1], argv[2], recording) ||
       !write_cast(out + ".cast", recording) ||
-      !write_video(out + ".mp4", recording, with_music ? argv[3] : ""))
+      !write_video(out + ".mp4", recording, with_music ? argv[3] : "") ||
+      !all_drawn()) {
+    // Nothing half made, or with boxes for letters, is left to be sent.
+    remove((out + ".mp4").c_str());
+    remove((out + ".cast").c_str());
     return 1;
+  }
   std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
   printf("%s.mp4 (%.3f s, %s) and %s.cast, in %.1f s\n", out.c_str(),
          recording.end_ms / 1000.0, with_music ? "with music" : "silent",

@@ -45,8 +45,9 @@ bool open_fonts();
 // cursor, into an RGB picture of the video's size, the frame centred on
 // black.
 void draw_screen(VTerm *vt, std::vector<unsigned char> &rgb);
-// Characters no font here draws, so far.
-int undrawn();
+// Whether every character so far had a font; if not, says which had
+// none, and what to install.
+bool all_drawn();
 
 // Encodes the recording's frames with ffmpeg, the music under them if
 // `music` names a file; a progress line on a terminal.
