@@ -7,6 +7,7 @@
 #include "letter.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -51,11 +52,15 @@ bool alike(const std::string &a, const std::string &b) {
   return true;
 }
 
-// The screen as the video draws it, with the cursor where given.
+// The screen as the video draws it, with the cursor where given; the
+// file named for this process, as others draw theirs at the same time.
 std::string drawn(const Screen &screen, const std::string &cursor = "") {
-  std::string path = testing::TempDir() + "screen.txt";
+  std::string path =
+      testing::TempDir() + "screen-" + std::to_string(getpid()) + ".txt";
   std::ofstream(path) << text(screen) << cursor;
-  return pixels(output_of(VIDEO_TOOL " --picture < " + path));
+  std::string picture = pixels(output_of(VIDEO_TOOL " --picture < " + path));
+  std::remove(path.c_str());
+  return picture;
 }
 std::string frame_at(int ms) {
   return pixels(output_of("ffmpeg -v error -ss " + std::to_string(ms / 1000.0) +
