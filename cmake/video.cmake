@@ -66,6 +66,7 @@ target_link_libraries(baru_video PRIVATE PkgConfig::VIDEO_LIBS ${VTERM_ARCHIVE}
 foreach(name MONO SANS THAI CJK EMOJI)
   target_compile_definitions(baru_video PRIVATE FONT_${name}="${FONT_${name}}")
 endforeach()
+target_compile_definitions(baru_video PRIVATE FFMPEG="${FFMPEG}")
 # Last, where fonts-noto-core is installed: Noto for the other scripts.
 target_compile_definitions(
   baru_video PRIVATE FONTS_OTHER_SCRIPTS="/usr/share/fonts/truetype/noto")

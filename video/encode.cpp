@@ -21,6 +21,11 @@ static pid_t start_ffmpeg(const std::vector<std::string> &args, int &input) {
   if (pipe(ends) != 0)
     return -1;
   pid_t child = fork();
+  if (child < 0) {
+    close(ends[0]);
+    close(ends[1]);
+    return -1;
+  }
   if (child == 0) {
     dup2(ends[0], 0);
     close(ends[0]);
@@ -29,7 +34,7 @@ static pid_t start_ffmpeg(const std::vector<std::string> &args, int &input) {
     for (const std::string &arg : args)
       argv.push_back(const_cast<char *>(arg.c_str()));
     argv.push_back(nullptr);
-    execvp("ffmpeg", argv.data());
+    execv(FFMPEG, argv.data()); // the one the build found
     _exit(127);
   }
   close(ends[0]);
