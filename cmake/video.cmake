@@ -42,11 +42,15 @@ list(REMOVE_DUPLICATES video_missing)
 
 if(video_missing)
   list(JOIN video_missing " " packages)
-  message(STATUS "The video target needs: sudo apt-get install ${packages}")
+  # What is found is kept from the configure step: it must run again.
+  set(again "cmake -S ${PROJECT_SOURCE_DIR} -B ${CMAKE_BINARY_DIR}")
+  message(STATUS "The video target needs: sudo apt-get install ${packages}"
+                 ", then ${again}")
   add_custom_target(
     video
     COMMAND ${CMAKE_COMMAND} -E echo
             "The video needs what is missing: sudo apt-get install ${packages}"
+    COMMAND ${CMAKE_COMMAND} -E echo "then configure again: ${again}"
     COMMAND ${CMAKE_COMMAND} -E false)
   return()
 endif()
