@@ -249,7 +249,9 @@ static Tile cell_tile(const std::string &chars, int width, bool cursor) {
 
 void draw_screen(VTerm *vt, std::vector<unsigned char> &rgb) {
   static std::map<std::string, Tile> tiles;
-  static std::string drawn[shown_rows][recorded_cols]; // what each cell shows
+  // What each cell of `rgb` shows: only cells that differ are drawn, so the
+  // same picture must come back every call.
+  static std::string drawn[shown_rows][recorded_cols];
   rgb.resize(static_cast<size_t>(video_width * video_height * 3));
   VTermPos cursor;
   vterm_state_get_cursorpos(vterm_obtain_state(vt), &cursor);

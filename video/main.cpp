@@ -22,6 +22,7 @@ static int picture() {
   VTerm *vt = new_terminal(recorded_rows, recorded_cols);
   std::string line;
   for (int row = 1; row <= shown_rows && std::getline(std::cin, line); row++) {
+    // CUP: the row's first column.
     std::string placed = "\x1b[" + std::to_string(row) + ";1H" + line;
     vterm_input_write(vt, placed.data(), placed.size());
   }

@@ -90,8 +90,8 @@ static void cut_into_runs(const std::string &all, Recording &recording) {
         all.substr(mark + start.size(), end - mark - start.size());
     if (what.rfind("pause;", 0) == 0) {
       now += atoi(what.c_str() + 6);
-    } else if (what == "key" && recording.prompt_ms < 0) {
-      recording.prompt_ms = now;
+    } else if (what == "key" && !recording.prompted) {
+      recording.prompted = true;
       now += prompt_held_ms;
     }
     at = end + 1;
@@ -152,8 +152,7 @@ bool record(const char *program, const char *clock, Recording &recording) {
   if (!ended)
     return false;
   cut_into_runs(all, recording);
-  if (recording.prompt_ms < 0 || !WIFEXITED(status) ||
-      WEXITSTATUS(status) != 0) {
+  if (!recording.prompted || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
     fprintf(stderr, "baru_video: %s never came to its prompt\n", program);
     return false;
   }
