@@ -42,11 +42,15 @@ list(REMOVE_DUPLICATES video_missing)
 
 if(video_missing)
   list(JOIN video_missing " " packages)
-  message(STATUS "The video target needs: sudo apt-get install ${packages}")
+  # What is found is kept from the configure step: it must run again.
+  set(again "cmake -S ${PROJECT_SOURCE_DIR} -B ${CMAKE_BINARY_DIR}")
+  message(STATUS "The video target needs: sudo apt-get install ${packages}"
+                 ", then ${again}")
   add_custom_target(
     video
     COMMAND ${CMAKE_COMMAND} -E echo
             "The video needs what is missing: sudo apt-get install ${packages}"
+    COMMAND ${CMAKE_COMMAND} -E echo "then configure again: ${again}"
     COMMAND ${CMAKE_COMMAND} -E false)
   return()
 endif()
@@ -58,13 +62,18 @@ target_link_libraries(show_clock PRIVATE ${CMAKE_DL_LIBS})
 
 add_executable(
   baru_video EXCLUDE_FROM_ALL video/main.cpp video/record.cpp
-             video/draw.cpp video/encode.cpp video/vterm_widths.cpp)
+             video/draw.cpp video/encode.cpp video/terminal.cpp
+             video/vterm_widths.cpp)
 target_include_directories(baru_video PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(baru_video PRIVATE PkgConfig::VIDEO_LIBS ${VTERM_ARCHIVE}
                                          util)
 foreach(name MONO SANS THAI CJK EMOJI)
   target_compile_definitions(baru_video PRIVATE FONT_${name}="${FONT_${name}}")
 endforeach()
+target_compile_definitions(baru_video PRIVATE FFMPEG="${FFMPEG}")
+# Last, where fonts-noto-core is installed: Noto for the other scripts.
+target_compile_definitions(
+  baru_video PRIVATE FONTS_OTHER_SCRIPTS="/usr/share/fonts/truetype/noto")
 if(BARU_SANITIZE)
   target_compile_options(baru_video PRIVATE ${sanitize})
   target_link_options(baru_video PRIVATE ${sanitize})

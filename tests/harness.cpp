@@ -6,6 +6,7 @@
 
 #include "screen/cells.h"
 #include "screen/screen.h"
+#include "video/terminal.h"
 
 #include <stdio_ext.h>
 #include <time.h>
@@ -17,24 +18,7 @@
 /* ------------------------------ Terminal ------------------------------- */
 
 Term terminal(int rows, int cols) {
-  Term vt(vterm_new(rows, cols), &vterm_free);
-  vterm_set_utf8(vt.get(), 1);
-  vterm_screen_reset(vterm_obtain_screen(vt.get()), 1);
-  return vt;
-}
-
-// A cell in UTF-8: its character and the marks that join it.
-static std::string utf8(const uint32_t *chars) {
-  static const unsigned char lead[] = {0, 0xC0, 0xE0, 0xF0};
-  std::string bytes;
-  for (int i = 0; i < VTERM_MAX_CHARS_PER_CELL && chars[i]; i++) {
-    uint32_t c = chars[i];
-    int tail = c < 0x80 ? 0 : c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
-    bytes += static_cast<char>(lead[tail] | c >> 6 * tail);
-    for (int shift = 6 * (tail - 1); shift >= 0; shift -= 6)
-      bytes += static_cast<char>(0x80 | (c >> shift & 0x3F));
-  }
-  return bytes.empty() ? " " : bytes;
+  return Term(new_terminal(rows, cols), &vterm_free);
 }
 
 void show_on(VTerm *vt, std::string &cut, const char *bytes, std::size_t n) {
@@ -55,7 +39,8 @@ Screen screen_of(VTerm *vt) {
     for (int col = 0; col < cols;) {
       VTermScreenCell cell;
       vterm_screen_get_cell(vterm_obtain_screen(vt), {row, col}, &cell);
-      line += utf8(cell.chars);
+      std::string chars = utf8_of(cell.chars);
+      line += chars.empty() ? " " : chars;
       col += cell.width > 0 ? cell.width : 1;
     }
     line.erase(line.find_last_not_of(' ') + 1);

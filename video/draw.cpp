@@ -2,12 +2,18 @@
 // place on the grid, light on black, with FreeType and HarfBuzz (which
 // sets marks on their letters and joins emoji sequences). The cell is
 // DejaVu Sans Mono's, as large as lets the frame and the prompt fit the
-// video; what it lacks comes from the fonts after it.
+// video; what it lacks comes from the fonts after it, and last from
+// Noto's fonts for other scripts where they are installed.
+#include "video/terminal.h"
 #include "video/video.h"
+
+#include "screen/cells.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include <hb-ft.h>
+
+#include <glob.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -22,10 +28,11 @@ static const char *const font_paths[] = {FONT_MONO, FONT_SANS, FONT_THAI,
                                          FONT_CJK, FONT_EMOJI};
 constexpr int fonts = 5, emoji_font = 4;
 static FT_Library library;
-static FT_Face faces[fonts];
-static hb_font_t *shapers[fonts];
+// The fonts above, then those of other scripts as characters ask for them.
+static std::vector<FT_Face> faces(fonts);
+static std::vector<hb_font_t *> shapers;
 
-static int cell_w, cell_h, baseline, left, top;
+static int cell_w, cell_h, baseline, left, top, pixels;
 static const unsigned char ink[3] = {229, 229, 229}; // the text's grey
 
 bool open_fonts() {
@@ -44,16 +51,16 @@ bool open_fonts() {
     cell_w = static_cast<int>((m.max_advance + 63) >> 6);
     cell_h = static_cast<int>((m.ascender - m.descender + 63) >> 6);
     baseline = static_cast<int>(m.ascender >> 6);
+    pixels = px;
     if (cell_w * recorded_cols <= video_width &&
-        cell_h * shown_rows <= video_height) {
-      for (int i = 1; i < emoji_font; i++)
-        FT_Set_Pixel_Sizes(faces[i], 0, static_cast<FT_UInt>(px));
+        cell_h * shown_rows <= video_height)
       break;
-    }
   }
+  for (int i = 1; i < emoji_font; i++)
+    FT_Set_Pixel_Sizes(faces[i], 0, static_cast<FT_UInt>(pixels));
   FT_Select_Size(faces[emoji_font], 0); // its bitmaps come in one size
   for (int i = 0; i < fonts; i++)
-    shapers[i] = hb_ft_font_create_referenced(faces[i]);
+    shapers.push_back(hb_ft_font_create_referenced(faces[i]));
   left = (video_width - cell_w * recorded_cols) / 2;
   top = (video_height - cell_h * shown_rows) / 2;
   return true;
@@ -61,7 +68,48 @@ bool open_fonts() {
 
 static std::set<char32_t> missing;
 
-int undrawn() { return static_cast<int>(missing.size()); }
+bool all_drawn() {
+  if (missing.empty())
+    return true;
+  fprintf(stderr, "baru_video: no font here draws");
+  for (char32_t c : missing) {
+    uint32_t alone[] = {c, 0};
+    fprintf(stderr, " %s (U+%04X)", utf8_of(alone).c_str(),
+            static_cast<unsigned>(c));
+  }
+  fprintf(stderr, "; most scripts have a font in fonts-noto-core:\n"
+                  "  sudo apt-get install fonts-noto-core\n");
+  return false;
+}
+
+// Noto's fonts for other scripts (fonts-noto-core), each opened only to
+// be asked, and kept once it has a character; the new font's number, or
+// -1 if none has it.
+static int other_script_font(char32_t c) {
+  static std::vector<std::string> left_to_ask = [] {
+    glob_t found;
+    std::vector<std::string> files;
+    if (glob(FONTS_OTHER_SCRIPTS "/*-Regular.ttf", 0, nullptr, &found) == 0)
+      files.assign(found.gl_pathv, found.gl_pathv + found.gl_pathc);
+    globfree(&found);
+    return files;
+  }();
+  for (auto file = left_to_ask.begin(); file != left_to_ask.end(); ++file) {
+    FT_Face face;
+    if (FT_New_Face(library, file->c_str(), 0, &face) != 0)
+      continue;
+    if (FT_Get_Char_Index(face, c) == 0) {
+      FT_Done_Face(face);
+      continue;
+    }
+    FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixels));
+    faces.push_back(face);
+    shapers.push_back(hb_ft_font_create_referenced(face));
+    left_to_ask.erase(file);
+    return static_cast<int>(faces.size()) - 1;
+  }
+  return -1;
+}
 
 // The font for a cell: the emoji font for an emoji shown as one (two
 // cells wide, or asked for by the selector U+FE0F), else the first that
@@ -70,13 +118,11 @@ static int font_for(const std::u32string &chars, int width) {
   bool emoji = width == 2 || chars.find(U'\uFE0F') != std::u32string::npos;
   if (emoji && FT_Get_Char_Index(faces[emoji_font], chars[0]) != 0)
     return emoji_font;
-  for (int i = 0; i < fonts; i++)
+  for (std::size_t i = 0; i < faces.size(); i++)
     if (FT_Get_Char_Index(faces[i], chars[0]) != 0)
-      return i;
-  if (missing.insert(chars[0]).second)
-    fprintf(stderr, "baru_video: no font here draws U+%04X\n",
-            static_cast<unsigned>(chars[0]));
-  return 0;
+      return static_cast<int>(i);
+  int other = missing.count(chars[0]) ? -1 : other_script_font(chars[0]);
+  return other >= 0 ? other : 0;
 }
 
 /* ------------------------------- Tiles --------------------------------- */
@@ -144,12 +190,20 @@ static Tile draw_tile(const std::string &utf8, int width) {
     chars += static_cast<char32_t>(info[i].codepoint);
   int font = font_for(chars, width);
   hb_buffer_guess_segment_properties(buffer);
+  // Each character its own cluster, so that a box is told by its own.
+  hb_buffer_set_cluster_level(buffer, HB_BUFFER_CLUSTER_LEVEL_CHARACTERS);
   hb_shape(shapers[font], buffer, nullptr, 0);
   info = hb_buffer_get_glyph_infos(buffer, &n);
   hb_glyph_position_t *at = hb_buffer_get_glyph_positions(buffer, &n);
   FT_Face face = faces[font];
   int pen = 0;
   for (unsigned i = 0; i < n; i++, pen += at[i - 1].x_advance) {
+    if (info[i].codepoint == 0) { // the font's empty box: no font had it
+      char32_t c = 0;
+      std::size_t from = info[i].cluster;
+      utf8_char(utf8.data() + from, static_cast<int>(utf8.size() - from), c);
+      missing.insert(c);
+    }
     if (FT_Load_Glyph(face, info[i].codepoint, FT_LOAD_RENDER | FT_LOAD_COLOR))
       continue;
     FT_GlyphSlot g = face->glyph;
@@ -176,24 +230,6 @@ static Tile draw_tile(const std::string &utf8, int width) {
 
 /* ------------------------------- Screen -------------------------------- */
 
-// A cell's characters in UTF-8, marks and all.
-static std::string utf8_of(const uint32_t *chars) {
-  std::string bytes;
-  for (int i = 0; i < VTERM_MAX_CHARS_PER_CELL && chars[i]; i++) {
-    uint32_t c = chars[i];
-    if (c < 0x80) {
-      bytes += static_cast<char>(c);
-      continue;
-    }
-    int tail = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
-    static const unsigned char lead[] = {0, 0xC0, 0xE0, 0xF0};
-    bytes += static_cast<char>(lead[tail] | c >> 6 * tail);
-    for (int shift = 6 * (tail - 1); shift >= 0; shift -= 6)
-      bytes += static_cast<char>(0x80 | (c >> shift & 0x3F));
-  }
-  return bytes;
-}
-
 // The cursor as a focused terminal draws it, a steady block with the
 // cell's character dark on it.
 static Tile cell_tile(const std::string &chars, int width, bool cursor) {
@@ -213,7 +249,9 @@ static Tile cell_tile(const std::string &chars, int width, bool cursor) {
 
 void draw_screen(VTerm *vt, std::vector<unsigned char> &rgb) {
   static std::map<std::string, Tile> tiles;
-  static std::string drawn[shown_rows][recorded_cols]; // what each cell shows
+  // What each cell of `rgb` shows: only cells that differ are drawn, so the
+  // same picture must come back every call.
+  static std::string drawn[shown_rows][recorded_cols];
   rgb.resize(static_cast<size_t>(video_width * video_height * 3));
   VTermPos cursor;
   vterm_state_get_cursorpos(vterm_obtain_state(vt), &cursor);

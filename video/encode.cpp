@@ -3,6 +3,7 @@
 // music under it in AAC, faded out at its end. A frame is drawn only when
 // the screen has changed; otherwise the last one goes again, which costs
 // x264 next to nothing.
+#include "video/terminal.h"
 #include "video/video.h"
 
 #include <signal.h>
@@ -20,6 +21,11 @@ static pid_t start_ffmpeg(const std::vector<std::string> &args, int &input) {
   if (pipe(ends) != 0)
     return -1;
   pid_t child = fork();
+  if (child < 0) {
+    close(ends[0]);
+    close(ends[1]);
+    return -1;
+  }
   if (child == 0) {
     dup2(ends[0], 0);
     close(ends[0]);
@@ -28,7 +34,7 @@ static pid_t start_ffmpeg(const std::vector<std::string> &args, int &input) {
     for (const std::string &arg : args)
       argv.push_back(const_cast<char *>(arg.c_str()));
     argv.push_back(nullptr);
-    execvp("ffmpeg", argv.data());
+    execv(FFMPEG, argv.data()); // the one the build found
     _exit(127);
   }
   close(ends[0]);
@@ -128,9 +134,7 @@ bool write_video(const std::string &path, const Recording &recording,
       ffmpeg_args(path, music, static_cast<double>(frames) / video_fps), input);
   if (ffmpeg < 0)
     return false;
-  VTerm *vt = vterm_new(recorded_rows, recorded_cols);
-  vterm_set_utf8(vt, 1);
-  vterm_screen_reset(vterm_obtain_screen(vt), 1);
+  VTerm *vt = new_terminal(recorded_rows, recorded_cols);
   std::vector<unsigned char> rgb, yuv;
   bool progress = isatty(2), ok = true;
   std::size_t next = 0;

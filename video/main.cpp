@@ -6,6 +6,7 @@
 //   baru_video --picture < screen > picture.ppm  a screen of text (a row
 //                                                a line) drawn as the
 //                                                video draws it
+#include "video/terminal.h"
 #include "video/video.h"
 
 #include <sys/stat.h>
@@ -18,11 +19,10 @@
 // The rows placed one by one, as the show places its lines; a last line
 // "<column> <row>" places the cursor, which is left out without it.
 static int picture() {
-  VTerm *vt = vterm_new(recorded_rows, recorded_cols);
-  vterm_set_utf8(vt, 1);
-  vterm_screen_reset(vterm_obtain_screen(vt), 1);
+  VTerm *vt = new_terminal(recorded_rows, recorded_cols);
   std::string line;
   for (int row = 1; row <= shown_rows && std::getline(std::cin, line); row++) {
+    // CUP: the row's first column.
     std::string placed = "\x1b[" + std::to_string(row) + ";1H" + line;
     vterm_input_write(vt, placed.data(), placed.size());
   }
@@ -36,7 +36,7 @@ static int picture() {
   vterm_free(vt);
   printf("P6\n%d %d\n255\n", video_width, video_height);
   fwrite(rgb.data(), 1, rgb.size(), stdout);
-  return undrawn() == 0 ? 0 : 1;
+  return all_drawn() ? 0 : 1;
 }
 
 int main(int argc, char **argv) {
@@ -55,8 +55,13 @@ int main(int argc, char **argv) {
   bool with_music = stat(argv[3], &music) == 0 && S_ISREG(music.st_mode);
   if (!record(argv[1], argv[2], recording) ||
       !write_cast(out + ".cast", recording) ||
-      !write_video(out + ".mp4", recording, with_music ? argv[3] : ""))
+      !write_video(out + ".mp4", recording, with_music ? argv[3] : "") ||
+      !all_drawn()) {
+    // Nothing half made, or with boxes for letters, is left to be sent.
+    remove((out + ".mp4").c_str());
+    remove((out + ".cast").c_str());
     return 1;
+  }
   std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
   printf("%s.mp4 (%.3f s, %s) and %s.cast, in %.1f s\n", out.c_str(),
          recording.end_ms / 1000.0, with_music ? "with music" : "silent",

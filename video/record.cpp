@@ -4,11 +4,13 @@
 #include "video/clock_marks.h"
 #include "video/video.h"
 
+#include <poll.h>
 #include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -36,20 +38,30 @@ static pid_t start(const char *program, const char *clock, int &terminal,
   return child;
 }
 
+// The show's pauses take no time here, so a show silent this long is
+// stuck: waiting for something other than its key, say.
+constexpr int silent_ms_at_most = 10000;
+
 // All the show writes, the key given as soon as it is asked for; the
-// prompt itself is held in the show's time, not here.
-static std::string everything_written(int terminal) {
-  std::string all;
+// prompt itself is held in the show's time, not here. False if the show
+// fell silent without ending.
+static bool everything_written(int terminal, std::string &all) {
   bool answered = false;
   char bytes[65536];
-  ssize_t n;
-  while ((n = read(terminal, bytes, sizeof bytes)) > 0 ||
-         (n < 0 && errno == EINTR)) {
-    all.append(bytes, static_cast<size_t>(n > 0 ? n : 0));
+  for (;;) {
+    struct pollfd show = {terminal, POLLIN, 0};
+    int ready = poll(&show, 1, silent_ms_at_most);
+    if (ready == 0)
+      return false;
+    ssize_t n = ready < 0 ? -1 : read(terminal, bytes, sizeof bytes);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0)
+      return true; // EIO once the show has ended and closed its side
+    all.append(bytes, static_cast<size_t>(n));
     if (!answered && all.find(KEY_MARK) != std::string::npos)
       answered = write(terminal, "\r", 1) == 1;
   }
-  return all; // EIO once the show has ended and closed its side
 }
 
 /* ------------------------------ The runs ------------------------------- */
@@ -78,8 +90,8 @@ static void cut_into_runs(const std::string &all, Recording &recording) {
         all.substr(mark + start.size(), end - mark - start.size());
     if (what.rfind("pause;", 0) == 0) {
       now += atoi(what.c_str() + 6);
-    } else if (what == "key" && recording.prompt_ms < 0) {
-      recording.prompt_ms = now;
+    } else if (what == "key" && !recording.prompted) {
+      recording.prompted = true;
       now += prompt_held_ms;
     }
     at = end + 1;
@@ -89,12 +101,28 @@ static void cut_into_runs(const std::string &all, Recording &recording) {
   recording.end_ms = now;
 }
 
+// The show's folder, removed too if the tool is interrupted (Ctrl-C).
+static char folder[] = "/tmp/baru-video-XXXXXX";
+
+static void remove_folder_and_end(int number) {
+  rmdir(folder);
+  std::signal(number, SIG_DFL);
+  raise(number);
+}
+
+static void remove_folder() {
+  rmdir(folder);
+  std::signal(SIGINT, SIG_DFL);
+  std::signal(SIGTERM, SIG_DFL);
+}
+
 bool record(const char *program, const char *clock, Recording &recording) {
-  char folder[] = "/tmp/baru-video-XXXXXX";
   if (!mkdtemp(folder)) {
     perror("baru_video: a folder for the show");
     return false;
   }
+  std::signal(SIGINT, remove_folder_and_end);
+  std::signal(SIGTERM, remove_folder_and_end);
   // Named from here, since the show starts in its own folder.
   char *program_path = realpath(program, nullptr);
   char *clock_path = realpath(clock, nullptr);
@@ -106,17 +134,25 @@ bool record(const char *program, const char *clock, Recording &recording) {
   free(clock_path);
   if (child < 0) {
     perror("baru_video: a terminal for the show");
-    rmdir(folder);
+    remove_folder();
     return false;
   }
-  std::string all = everything_written(terminal);
+  std::string all;
+  bool ended = everything_written(terminal, all);
+  if (!ended) {
+    fprintf(stderr,
+            "baru_video: %s wrote nothing for %d s without ending; stopped\n",
+            program, silent_ms_at_most / 1000);
+    kill(child, SIGKILL);
+  }
   close(terminal);
   int status = 0;
   waitpid(child, &status, 0);
-  rmdir(folder);
+  remove_folder();
+  if (!ended)
+    return false;
   cut_into_runs(all, recording);
-  if (recording.prompt_ms < 0 || !WIFEXITED(status) ||
-      WEXITSTATUS(status) != 0) {
+  if (!recording.prompted || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
     fprintf(stderr, "baru_video: %s never came to its prompt\n", program);
     return false;
   }

@@ -27,8 +27,8 @@ struct Output {
 
 struct Recording {
   std::vector<Output> runs;
-  int prompt_ms = -1; // when it waited for its key
-  int end_ms = 0;     // the prompt held, the key given
+  bool prompted = false; // it waited for its key
+  int end_ms = 0;        // the prompt held, the key given
 };
 
 // Runs the show on the clock; false, said why, if it never came to its
@@ -43,10 +43,11 @@ bool write_cast(const std::string &path, const Recording &recording);
 bool open_fonts();
 // Draws the terminal's cells that changed since the last call, and its
 // cursor, into an RGB picture of the video's size, the frame centred on
-// black.
+// black; the same picture each call, as the rest is left as it was.
 void draw_screen(VTerm *vt, std::vector<unsigned char> &rgb);
-// Characters no font here draws, so far.
-int undrawn();
+// Whether every character so far had a font; if not, says which had
+// none, and what to install.
+bool all_drawn();
 
 // Encodes the recording's frames with ffmpeg, the music under them if
 // `music` names a file; a progress line on a terminal.
