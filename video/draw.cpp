@@ -29,8 +29,10 @@ static const char *const font_paths[] = {FONT_MONO, FONT_SANS, FONT_THAI,
 constexpr int fonts = 5, emoji_font = 4;
 static FT_Library library;
 // The fonts above, then those of other scripts as characters ask for them.
-static std::vector<FT_Face> faces(fonts);
-static std::vector<hb_font_t *> shapers;
+// Open till the tool ends: the lists are never destroyed, so what they
+// hold stays in reach of a leak checker.
+static std::vector<FT_Face> &faces = *new std::vector<FT_Face>(fonts);
+static std::vector<hb_font_t *> &shapers = *new std::vector<hb_font_t *>;
 
 static int cell_w, cell_h, baseline, left, top, pixels;
 static const unsigned char ink[3] = {229, 229, 229}; // the text's grey
