@@ -30,10 +30,11 @@ def build(work):
                    stdout=subprocess.DEVNULL)
     subprocess.run(["cmake", "--build", os.path.join(TOP, "build")],
                    check=True, stdout=subprocess.DEVNULL)
-    clock = os.path.join(work, "fast_clock.so")
+    clock = os.path.join(work, "show_clock.so")
     floor = os.path.join(work, "floor")
-    subprocess.run(["g++", "-O2", "-shared", "-fPIC", "-o", clock,
-                    os.path.join(TOP, "tests", "fast_clock.cpp")], check=True)
+    subprocess.run(["g++", "-O2", "-shared", "-fPIC", "-I", TOP, "-o", clock,
+                    os.path.join(TOP, "video", "show_clock.cpp"), "-ldl"],
+                   check=True)
     subprocess.run(["g++", "-O2", "-std=c++17", "-o", floor,
                     os.path.join(TOP, "bench", "floor.cpp")], check=True)
     return os.path.join(TOP, "build", "baru"), clock, floor

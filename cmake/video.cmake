@@ -3,6 +3,13 @@
 # which is built only for it. What it needs (ffmpeg, libvterm, FreeType,
 # HarfBuzz, fonts) is looked for here; if anything is missing, the target
 # says what to install instead, and the build and packages go on without.
+
+# The show's clock, preloaded into it by the video tool and the tests:
+# pauses return at once.
+add_library(show_clock MODULE EXCLUDE_FROM_ALL video/show_clock.cpp)
+target_include_directories(show_clock PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(show_clock PRIVATE ${CMAKE_DL_LIBS})
+
 find_package(PkgConfig QUIET)
 if(PKG_CONFIG_FOUND)
   pkg_check_modules(VIDEO_LIBS QUIET IMPORTED_TARGET freetype2 harfbuzz)
@@ -54,11 +61,6 @@ if(video_missing)
     COMMAND ${CMAKE_COMMAND} -E false)
   return()
 endif()
-
-# The clock preloaded into the show: pauses marked in its output.
-add_library(show_clock MODULE EXCLUDE_FROM_ALL video/show_clock.cpp)
-target_include_directories(show_clock PRIVATE ${PROJECT_SOURCE_DIR})
-target_link_libraries(show_clock PRIVATE ${CMAKE_DL_LIBS})
 
 add_executable(
   baru_video EXCLUDE_FROM_ALL video/main.cpp video/record.cpp

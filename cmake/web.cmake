@@ -18,18 +18,11 @@ target_link_options(
 set_property(TARGET baru PROPERTY CXX_LINKER_LAUNCHER
   ${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs)
 
-configure_file(${page}/letter.js ${site}/letter.js COPYONLY)
-
-# The page's terminal counts cells by the show's own table: its rows,
-# {first, last, cells}, made into widths.js.
-set(widths_h ${PROJECT_SOURCE_DIR}/screen/widths.h)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${widths_h})
-file(READ ${widths_h} header)
-string(REGEX MATCHALL "{0x[0-9A-F]+, 0x[0-9A-F]+, [0-2]}" rows "${header}")
-string(REGEX REPLACE "{(0x[0-9A-F]+), (0x[0-9A-F]+), ([0-2])}"
-                     "    [\\1, \\2, \\3]" WIDTHS "${rows}")
-string(REPLACE ";" ",\n" WIDTHS "${WIDTHS}")
-configure_file(${page}/widths.js.in ${site}/widths.js @ONLY)
+# The page's terminal counts cells by the show's own table (widths.js,
+# which text/widths.py writes beside the program's).
+foreach(script letter.js widths.js)
+  configure_file(${page}/${script} ${site}/${script} COPYONLY)
+endforeach()
 
 # xterm.js as package-lock.json pins it, installed in the build folder.
 set(npm ${CMAKE_BINARY_DIR}/npm)

@@ -8,7 +8,7 @@
 // followed here and shown once it can be.
 #include "platform/posix_picture.h"
 
-#include "screen/cells.h"
+#include "text/cells.h"
 
 #include <sys/ioctl.h>
 #include <termios.h>

@@ -16,7 +16,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
-#include "screen/cells.h"
+#include "text/cells.h"
 
 /* ---------------------------- Screen output ---------------------------- */
 

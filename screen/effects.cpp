@@ -3,8 +3,8 @@
 #include <initializer_list>
 
 #include "platform/platform.h"
-#include "screen/cells.h"
 #include "screen/screen.h"
+#include "text/cells.h"
 
 // Writes exactly n_chars bytes, a zero byte included, a keystroke at a
 // time: a character goes out whole, with its marks, then its pause. Only a

@@ -26,12 +26,8 @@ packages=(cmake g++ pkg-config libgtest-dev libvterm-dev mpg123 lame
     fonts-noto-cjk fonts-noto-color-emoji)
 bash tests/install.sh "${packages[@]}"
 
-# The widths' table made anew, whole or not at all.
-if [ "$mode" = update ]; then
-  made=$(mktemp)
-  python3 screen/widths.py >"$made"
-  cat "$made" >screen/widths.h && rm "$made"
-fi
+# The widths' tables, the program's and the page's, made anew.
+[ "$mode" != update ] || python3 text/widths.py
 jobs=$(nproc)
 full=$([ "$mode" = all ] && echo ON || echo OFF)
 cmake -S . -B build-test -DBARU_TESTS=ON -DBARU_WINE_TEST="$full" \
@@ -42,7 +38,7 @@ if [ "$mode" = update ]; then
   BARU_UPDATE=1 build-test/tests/baru_tests --gtest_filter='Letter.*'
   BARU_UPDATE=1 bash tests/web_show.sh
   git status --short tests/final_screen.txt tests/letter.json README.md docs \
-    web/README.txt screen/widths.h
+    web/README.txt text/widths.h web/widths.js
   exit
 fi
 

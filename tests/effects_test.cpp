@@ -6,8 +6,8 @@
 #include <cwchar>
 
 #include "harness.h"
-#include "screen/cells.h"
 #include "screen/screen.h"
+#include "text/cells.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // job, every pause instant and logged, held where a test needs to look.
 #include "harness.h"
 #include "harness_parts.h"
-#include "hold_mark.h"
+#include "video/clock_marks.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -140,7 +140,7 @@ bool same_modes(const struct termios &a, const struct termios &b) {
   std::string holds;
   for (int at : launch.hold_at)
     holds += std::to_string(at) + ",";
-  setenv("FAST_CLOCK_HOLD_AT", holds.c_str(), 1);
+  setenv("SHOW_CLOCK_HOLD_AT", holds.c_str(), 1);
   // The program built beside the tests, or the one named by BARU_UNDER_TEST
   // (a package's, unpacked).
   const char *baru =

@@ -77,11 +77,4 @@ TEST(Letter, FilesThatFollowFromItAgree) {
   }
 }
 
-// The screen at the prompt of the letter under test, for its run under
-// Wine, where BARU_FINAL_SCREEN asks for it.
-TEST(World, ScreenAtThePromptForWine) {
-  if (const char *path = std::getenv("BARU_FINAL_SCREEN"))
-    std::ofstream(path) << final_screen();
-}
-
 } // namespace

@@ -7,7 +7,7 @@
 #include "video/terminal.h"
 #include "video/video.h"
 
-#include "screen/cells.h"
+#include "text/cells.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H

@@ -15,7 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "screen/cells.h"
+#include "text/cells.h"
 
 /* ------------------------------ The run -------------------------------- */
 
@@ -29,6 +29,7 @@ static pid_t start(const char *program, const char *clock, int &terminal,
     if (chdir(folder) != 0)
       _exit(126);
     setenv("LD_PRELOAD", clock, 1);
+    setenv("SHOW_CLOCK_MARKS", "1", 1);
     // A show built with AddressSanitizer takes the clock ahead of it.
     setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
     setenv("TERM", "xterm-256color", 1);

@@ -6,7 +6,7 @@
 // own lookups, in a member of their own, are then never linked in.
 #include <cstdint>
 
-#include "screen/cells.h"
+#include "text/cells.h"
 
 extern "C" int vterm_unicode_width(uint32_t codepoint) {
   return cells(codepoint);

@@ -1,9 +1,9 @@
 // How many cells each character takes on a terminal, and the characters
 // that the screens the show runs on do not all draw as written, which the
-// build refuses. Made by screen/widths.py from Unicode 15.0.0's data
+// build refuses. Made by text/widths.py from Unicode 15.0.0's data
 // (Debian's unicode-data); never edited by hand.
-#ifndef BARU_SCREEN_WIDTHS_H
-#define BARU_SCREEN_WIDTHS_H
+#ifndef BARU_TEXT_WIDTHS_H
+#define BARU_TEXT_WIDTHS_H
 
 #include <tuple>
 

@@ -1,10 +1,15 @@
 #!/usr/bin/env python3
-"""Writes screen/widths.h from the Unicode data Debian ships (unicode-data):
-the cells each character takes on a terminal, and the characters that the
-screens the show runs on do not all draw as written.
+"""Writes, from the Unicode data Debian ships (unicode-data), the cells
+each character takes on a terminal, and the characters that the screens
+the show runs on do not all draw as written: text/widths.h for the
+program, web/widths.js (from web/widths.js.in) for the page's terminal.
 
-    python3 screen/widths.py > screen/widths.h
+    python3 text/widths.py [TREE]
+
+writes them into the tree this script stands in, or into TREE/text and
+TREE/web; each file whole or not at all.
 """
+import os
 import sys
 
 DATA = '/usr/share/unicode/'
@@ -173,18 +178,14 @@ def version():
     return 'Unicode ' + words[words.index('Version') + 1]
 
 
-def main():
-    category, bidi = unicode_data()
-    width_runs = runs(widths(category), 1)
-    refused_runs = runs(refusals(category, bidi), None)
-    out = sys.stdout
-    out.write(f'''\
+def header(width_runs, refused_runs):
+    return f'''\
 // How many cells each character takes on a terminal, and the characters
 // that the screens the show runs on do not all draw as written, which the
-// build refuses. Made by screen/widths.py from {version()}'s data
+// build refuses. Made by text/widths.py from {version()}'s data
 // (Debian's unicode-data); never edited by hand.
-#ifndef BARU_SCREEN_WIDTHS_H
-#define BARU_SCREEN_WIDTHS_H
+#ifndef BARU_TEXT_WIDTHS_H
+#define BARU_TEXT_WIDTHS_H
 
 #include <tuple>
 
@@ -229,7 +230,34 @@ inline constexpr Refused refused[] = {{
 // clang-format on
 
 #endif
-''')
+'''
+
+
+def script(width_runs, template):
+    rows = ',\n'.join(f'    [0x{a:04X}, 0x{b:04X}, {v}]'
+                      for a, b, v in width_runs)
+    return template.replace('@WIDTHS@', rows)
+
+
+def write(path, text):
+    """The file whole, or as it was."""
+    with open(path + '.new', 'w', encoding='utf-8') as out:
+        out.write(text)
+    os.replace(path + '.new', path)
+
+
+def main():
+    here = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    tree = sys.argv[1] if len(sys.argv) > 1 else here
+    category, bidi = unicode_data()
+    width_runs = runs(widths(category), 1)
+    refused_runs = runs(refusals(category, bidi), None)
+    with open(os.path.join(here, 'web', 'widths.js.in'),
+              encoding='utf-8') as template:
+        page = script(width_runs, template.read())
+    write(os.path.join(tree, 'text', 'widths.h'),
+          header(width_runs, refused_runs))
+    write(os.path.join(tree, 'web', 'widths.js'), page)
 
 
 main()

@@ -2,10 +2,10 @@
 // gives it, and which go out together as one keystroke. All of it can be
 // worked out while the program is built, so a letter that does not fit
 // stops the build.
-#ifndef BARU_SCREEN_CELLS_H
-#define BARU_SCREEN_CELLS_H
+#ifndef BARU_TEXT_CELLS_H
+#define BARU_TEXT_CELLS_H
 
-#include "screen/widths.h"
+#include "text/widths.h"
 
 // The bytes a character takes, read off its first byte: 0 for a byte that
 // cannot begin one.
