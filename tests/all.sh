@@ -26,7 +26,8 @@ packages=(cmake g++ pkg-config libgtest-dev libvterm-dev mpg123 lame
     fonts-noto-cjk fonts-noto-color-emoji)
 bash tests/install.sh "${packages[@]}"
 
-# The widths' tables, the program's and the page's, made anew.
+# The widths' tables, the program's and the page's, and the compositions,
+# made anew.
 [ "$mode" != update ] || python3 text/widths.py
 jobs=$(nproc)
 full=$([ "$mode" = all ] && echo ON || echo OFF)
@@ -38,7 +39,7 @@ if [ "$mode" = update ]; then
   BARU_UPDATE=1 build-test/tests/baru_tests --gtest_filter='Letter.*'
   BARU_UPDATE=1 bash tests/web_show.sh
   git status --short tests/final_screen.txt tests/letter.json README.md docs \
-    web/README.txt text/widths.h web/widths.js
+    web/README.txt text/widths.h text/compositions.h web/widths.js
   exit
 fi
 
