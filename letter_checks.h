@@ -173,8 +173,8 @@ template <int x, int y, Text line> constexpr auto typist() {
     return found;
 }
 
-// type_line<column, row, text>(pace) types a line of the letter.
-template <int x, int y, Text line>
-constexpr auto type_line = typist<x, y, line>();
+// type_line<column, row, text>(pace) types a line of the letter. Not
+// const, which the compiler's message would repeat before every reason.
+template <int x, int y, Text line> inline auto type_line = typist<x, y, line>();
 
 #endif
