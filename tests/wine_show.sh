@@ -31,38 +31,38 @@ wineboot -i >/dev/null 2>&1
 cd "$(dirname "$exe")"
 start=$(date +%s)
 if [ -n "$reader" ]; then
-  # The reader runs the show in its console, waits for the prompt (ten
-  # minutes at most), writes the console's cells and presses a key.
+  # It runs the show in its console, waits for the prompt (ten minutes at
+  # most), writes the console's cells, presses a key and ends with it.
   cp "$reader" console_cells.exe
   status=0
   xvfb-run -a wineconsole console_cells.exe baru.exe "$work/screen" ||
     status=$?
-  echo "prompt after $(($(date +%s) - start)) s"
   echo "$status" >"$work/status"
 else
   tmux -L "$socket" new-session -d -x 80 -y 25 \
     "wine '$exe'; echo \$? > '$work/status'; sleep 600"
-
-  # The whole show takes about four minutes; wait for the prompt, no
-  # longer than ten.
-  until tmux -L "$socket" capture-pane -p | grep -q 'press any key to exit'; do
-    if [ $(($(date +%s) - start)) -gt 600 ]; then
-      echo "no prompt after 600 s; the screen:"
-      tmux -L "$socket" capture-pane -p
-      exit 1
-    fi
-    sleep 1
-  done
-  echo "prompt after $(($(date +%s) - start)) s"
-  # Any key ends it, not only Enter, and it is not echoed: the screen
-  # after it is the prompt's (the pane's shell sleeps on, writing nothing).
-  tmux -L "$socket" send-keys x
-  for _ in $(seq 30); do
-    [ -s "$work/status" ] && break
-    sleep 1
-  done
-  tmux -L "$socket" capture-pane -p >"$work/screen"
 fi
+
+# The whole show takes about four minutes; wait for the prompt, no longer
+# than ten.
+until [ -n "$reader" ] ||
+  tmux -L "$socket" capture-pane -p | grep -q 'press any key to exit'; do
+  if [ $(($(date +%s) - start)) -gt 600 ]; then
+    echo "no prompt after 600 s; the screen:"
+    tmux -L "$socket" capture-pane -p
+    exit 1
+  fi
+  sleep 1
+done
+echo "prompt after $(($(date +%s) - start)) s"
+# Any key ends it, not only Enter, and it is not echoed: the screen after
+# it is the prompt's (the pane's shell sleeps on, writing nothing).
+[ -n "$reader" ] || tmux -L "$socket" send-keys x
+for _ in $(seq 30); do
+  [ -s "$work/status" ] && break
+  sleep 1
+done
+[ -n "$reader" ] || tmux -L "$socket" capture-pane -p >"$work/screen"
 
 # Wine's console, as the old Windows console, shows a character beyond
 # U+FFFF (most emoji) as two marks in its two cells; an accent written as
