@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "text/cells.h"
+#include "text/typed.h"
 
 namespace {
 
@@ -38,9 +39,14 @@ std::vector<Step> read_letter() {
        ++at) {
     const std::smatch &m = *at;
     if (m[1].matched) {
-      // UTF-8 as it stands; only a quote or a backslash is escaped.
-      std::string text =
+      // UTF-8 as it stands; only a quote or a backslash is escaped. The
+      // show types it composed, with what no screen draws left out.
+      std::string raw =
           std::regex_replace(m[3].str(), std::regex(R"(\\(.))"), "$1");
+      std::string text(3 * raw.size() + 8, '\0');
+      text.resize(static_cast<std::size_t>(
+          typed_text(raw.data(), static_cast<int>(raw.size()), text.data(),
+                     static_cast<int>(text.size()))));
       steps.push_back({Step::line, std::stoi(m[1]), std::stoi(m[2]),
                        std::stoi(m[4]), text, 0});
     } else if (m[5].matched) {
