@@ -19,11 +19,12 @@ packages=(cmake g++ pkg-config libgtest-dev libvterm-dev mpg123 lame
   python3:python3 unicode-data)
 # The Windows build under Wine, and perl, which composes its screen as
 # the console does; the video's tool: ffmpeg, FreeType, HarfBuzz and the
-# fonts it draws with.
+# fonts it draws with, Noto's for other scripts too, whose characters it
+# lists with python3-fonttools.
 [ "$mode" != all ] ||
   packages+=(g++-mingw-w64-x86-64-posix wine wine64 tmux perl ffmpeg
     libfreetype-dev libharfbuzz-dev fonts-dejavu-core fonts-tlwg-mono-ttf
-    fonts-noto-cjk fonts-noto-color-emoji)
+    fonts-noto-cjk fonts-noto-color-emoji fonts-noto-core python3-fonttools)
 bash tests/install.sh "${packages[@]}"
 
 # The widths' table made anew, whole or not at all.
