@@ -58,13 +58,16 @@ bool alike(const std::string &a, const std::string &b) {
   return true;
 }
 
-// The screen as the video draws it, with the cursor where given; the
-// file named for this process, as others draw theirs at the same time.
-std::string drawn(const Screen &screen, const std::string &cursor = "") {
+// The screen as the video draws it (or as the link's picture, with
+// "--link"), with the cursor where given; the file named for this process,
+// as others draw theirs at the same time.
+std::string drawn(const Screen &screen, const std::string &cursor = "",
+                  const std::string &as = "") {
   std::string path =
       testing::TempDir() + "screen-" + std::to_string(getpid()) + ".txt";
   std::ofstream(path) << text(screen) << cursor;
-  std::string picture = pixels(output_of(VIDEO_TOOL " --picture < " + path));
+  std::string picture =
+      pixels(output_of(VIDEO_TOOL " --picture " + as + " < " + path));
   std::remove(path.c_str());
   return picture;
 }
@@ -291,6 +294,23 @@ TEST(World, EveryCharacterDrawnInTheVideo) {
   }
   bool emoji = std::regex_search(text(prompt), std::regex("[\xF0-\xF4]"));
   EXPECT_EQ(coloured > 0, emoji);
+}
+
+// The picture of a link to the page, made from the show: the greeting and
+// the date in the frame, as the letter shows them, and nothing of its
+// pages; 1200x630, as a link's preview takes it.
+TEST(Picture, ALinksPictureShowsTheGreetingAndTheDate) {
+  std::string png =
+      testing::TempDir() + "link-" + std::to_string(getpid()) + ".png";
+  const char *program = getenv("BARU_UNDER_TEST");
+  output_of(VIDEO_TOOL " --link-picture " +
+            std::string(program ? program : BARU_PATH) + " " SHOW_CLOCK " " +
+            png);
+  std::string picture = output_of("ffmpeg -v error -i " + png +
+                                  " -c:v ppm -f image2pipe -");
+  std::remove(png.c_str());
+  EXPECT_EQ(picture.substr(0, 16), "P6\n1200 630\n255\n");
+  EXPECT_TRUE(pixels(picture) == drawn(page(1, false), "", "--link"));
 }
 
 } // namespace

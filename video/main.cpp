@@ -7,9 +7,11 @@
 //                                                the video's lead-in, the
 //                                                greeting and the date, as
 //                                                a link's preview
-//   baru_video --picture < screen > picture.ppm  a screen of text (a row
+//   baru_video --picture [--link] < screen > picture.ppm
+//                                                a screen of text (a row
 //                                                a line) drawn as the
-//                                                video draws it
+//                                                video draws it, or as the
+//                                                link's picture
 //
 // What it writes stands whole or not at all: each file is made beside its
 // place under another name and takes its place only once it is whole, so
@@ -28,7 +30,7 @@
 
 // The rows placed one by one, as the show places its lines; a last line
 // "<column> <row>" places the cursor, which is left out without it.
-static int picture() {
+static int picture(int width, int height) {
   VTerm *vt = new_terminal(recorded_rows, recorded_cols);
   std::string line;
   for (int row = 1; row <= shown_rows && std::getline(std::cin, line); row++) {
@@ -44,7 +46,7 @@ static int picture() {
   std::vector<unsigned char> rgb;
   draw_screen(vt, rgb, true);
   vterm_free(vt);
-  printf("P6\n%d %d\n255\n", video_width, video_height);
+  printf("P6\n%d %d\n255\n", width, height);
   fwrite(rgb.data(), 1, rgb.size(), stdout);
   return all_drawn() ? 0 : 1;
 }
@@ -124,26 +126,32 @@ static bool link_picture(char **argv) {
          put_in_place({png});
 }
 
+// The fonts sized for the link's picture, or for the video.
+static bool opened(bool for_link) {
+  return for_link ? open_fonts(picture_width, picture_height, picture_rows,
+                               picture_margin, picture_margin)
+                  : open_fonts(video_width, video_height, shown_rows,
+                               video_margin, video_below);
+}
+
 int main(int argc, char **argv) {
-  std::string mode = argc > 1 ? argv[1] : "";
-  bool for_link = argc == 5 && mode == "--link-picture";
-  if (argc == 2 && mode == "--picture")
-    return open_fonts(video_width, video_height, shown_rows, video_margin,
-                      video_below)
-               ? picture()
-               : 1;
+  std::string mode = argc > 1 ? argv[1] : "", then = argc > 2 ? argv[2] : "";
+  if (mode == "--picture" && (argc == 2 || (argc == 3 && then == "--link"))) {
+    bool link = argc == 3;
+    return !opened(link) ? 1
+           : link        ? picture(picture_width, picture_height)
+                         : picture(video_width, video_height);
+  }
+  bool for_link = mode == "--link-picture";
   if (argc != 5) {
     fprintf(stderr,
             "usage: %s <program> <clock> <music> <out>\n"
-            "       %s --link-picture <program> <clock> <out.png>\n",
-            argv[0], argv[0]);
+            "       %s --link-picture <program> <clock> <out.png>\n"
+            "       %s --picture [--link] < screen > picture.ppm\n",
+            argv[0], argv[0], argv[0]);
     return 2;
   }
-  bool opened = for_link ? open_fonts(picture_width, picture_height,
-                                      picture_rows, 30, 30)
-                         : open_fonts(video_width, video_height, shown_rows,
-                                      video_margin, video_below);
-  if (!opened)
+  if (!opened(for_link))
     return 1;
   if (!mkdtemp(folder)) {
     perror("baru_video: a folder of its own");

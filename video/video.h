@@ -30,6 +30,7 @@ constexpr int prompt_held_ms = 3000;
 // The same screen as the picture of a link to the page, in the size a
 // link's preview takes (1.91:1): the frame alone, its 23 rows.
 constexpr int picture_width = 1200, picture_height = 630, picture_rows = 23;
+constexpr int picture_margin = 30;
 
 // What the show wrote between two of its pauses, at the show's time.
 struct Output {
