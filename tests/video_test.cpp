@@ -163,9 +163,8 @@ TEST(Video, OpensOnTheGreetingTheFrameAsWideAsItCanBe) {
   auto [left, right, bottom] = ink(frame_at(total_ms(show_pauses())));
   EXPECT_GE(right - left, 0.9 * width);
   EXPECT_LE(bottom, 0.92 * height);
-  std::string sound =
-      output_of(std::string("ffmpeg -v error -i ") + made() +
-                ".mp4 -map 0:a -ac 1 -ar 8000 -t 2 -f s16le -");
+  std::string sound = output_of(std::string("ffmpeg -v error -i ") + made() +
+                                ".mp4 -map 0:a -ac 1 -ar 8000 -t 2 -f s16le -");
   auto loudest = [&](double from, double to) {
     int most = 0;
     for (auto at = static_cast<std::size_t>(from * 16000) & ~1u;
@@ -306,8 +305,8 @@ TEST(Picture, ALinksPictureShowsTheGreetingAndTheDate) {
   output_of(VIDEO_TOOL " --link-picture " +
             std::string(program ? program : BARU_PATH) + " " SHOW_CLOCK " " +
             png);
-  std::string picture = output_of("ffmpeg -v error -i " + png +
-                                  " -c:v ppm -f image2pipe -");
+  std::string picture =
+      output_of("ffmpeg -v error -i " + png + " -c:v ppm -f image2pipe -");
   std::remove(png.c_str());
   EXPECT_EQ(picture.substr(0, 16), "P6\n1200 630\n255\n");
   EXPECT_TRUE(pixels(picture) == drawn(page(1, false), "", "--link"));

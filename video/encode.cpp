@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -59,6 +60,20 @@ static bool ended_well(pid_t ffmpeg, const char *making) {
   return false;
 }
 
+// ffmpeg's arguments: those given first, the words of `line` split at its
+// blanks, then the rest; a file's name or a title, which may hold blanks,
+// goes first or last.
+static std::vector<std::string>
+arguments(std::vector<std::string> first, const std::string &line,
+          const std::vector<std::string> &last) {
+  for (std::size_t at = 0, end; at < line.size(); at = end + 1) {
+    end = std::min(line.find(' ', at), line.size());
+    first.push_back(line.substr(at, end - at));
+  }
+  first.insert(first.end(), last.begin(), last.end());
+  return first;
+}
+
 static std::string decimal(double seconds) {
   char text[32];
   snprintf(text, sizeof text, "%.3f", seconds);
@@ -71,16 +86,18 @@ static std::string decimal(double seconds) {
 // shorter and faded out over the last two seconds; or silence.
 static pid_t start_sound(const std::string &music, double seconds,
                          const std::string &path) {
-  std::vector<std::string> args = {"-f", "lavfi", "-i",
-                                   "anullsrc=r=44100:cl=stereo"};
-  if (!music.empty())
-    args = {"-i", music, "-map", "0:a:0", "-af",
-            "adelay=" + std::to_string(lead_in_ms) +
-                ":all=1,apad,afade=t=out:st=" + decimal(seconds - 2) +
-                ":d=2"};
-  args.insert(args.end(),
-              {"-t", decimal(seconds), "-c:a", "aac", "-b:a", "128k", path});
-  return start_ffmpeg(args, nullptr);
+  std::string aac = " -t " + decimal(seconds) + " -c:a aac -b:a 128k";
+  if (music.empty())
+    return start_ffmpeg(
+        arguments({}, "-f lavfi -i anullsrc=r=44100:cl=stereo" + aac, {path}),
+        nullptr);
+  return start_ffmpeg(
+      arguments({"-i", music},
+                "-map 0:a:0 -af adelay=" + std::to_string(lead_in_ms) +
+                    ":all=1,apad,afade=t=out:st=" + decimal(seconds - 2) +
+                    ":d=2" + aac,
+                {path}),
+      nullptr);
 }
 
 /* ------------------------------- Frames -------------------------------- */
@@ -89,15 +106,17 @@ static pid_t start_sound(const std::string &music, double seconds,
 // text, a low crf tuned for still pictures; BT.709, as the frames are
 // converted.
 static pid_t start_x264(const std::string &path, int &frames) {
-  char size[32];
-  snprintf(size, sizeof size, "%dx%d", video_width, video_height);
+  char input[64];
+  snprintf(input, sizeof input, "-f rawvideo -pix_fmt yuv420p -s %dx%d -r %d",
+           video_width, video_height, video_fps);
   return start_ffmpeg(
-      {"-f", "rawvideo", "-pix_fmt", "yuv420p", "-s", size, "-r",
-       std::to_string(video_fps), "-i", "-", "-c:v", "libx264", "-preset",
-       "veryfast", "-tune", "stillimage", "-crf", "18", "-x264-params",
-       "bframes=0:ref=1:cabac=0:weightp=0", "-pix_fmt", "yuv420p",
-       "-colorspace", "bt709", "-color_primaries", "bt709", "-color_trc",
-       "bt709", "-color_range", "tv", "-f", "h264", path},
+      arguments({},
+                std::string(input) +
+                    " -i - -c:v libx264 -preset veryfast -tune stillimage"
+                    " -crf 18 -x264-params bframes=0:ref=1:cabac=0:weightp=0"
+                    " -pix_fmt yuv420p -colorspace bt709 -color_primaries"
+                    " bt709 -color_trc bt709 -color_range tv -f h264",
+                {path}),
       &frames);
 }
 
@@ -108,15 +127,15 @@ static const char *const title = VIDEO_TITLE;
 // Both streams as they are, the video's frames counted at 30 a second.
 static bool put_together(const std::string &video, const std::string &sound,
                          const std::string &path) {
-  std::string fps = std::to_string(video_fps);
   return ended_well(
-      start_ffmpeg({"-framerate", fps, "-i", video, "-i", sound, "-map",
-                    "0:v", "-map", "1:a", "-c", "copy", "-bsf:v",
-                    "setts=ts=N*512:duration=512:time_base=1/15360",
-                    "-video_track_timescale", "15360", "-metadata",
-                    std::string("title=") + title, "-movflags", "+faststart",
-                    "-f", "mp4", path},
-                   nullptr),
+      start_ffmpeg(
+          arguments({"-framerate", std::to_string(video_fps), "-i", video, "-i",
+                     sound},
+                    "-map 0:v -map 1:a -c copy"
+                    " -bsf:v setts=ts=N*512:duration=512:time_base=1/15360"
+                    " -video_track_timescale 15360 -movflags +faststart -f mp4",
+                    {"-metadata", std::string("title=") + title, path}),
+          nullptr),
       path.c_str());
 }
 
@@ -139,8 +158,8 @@ bool write_video(const std::string &path, const Recording &recording,
   int frames = -1;
   pid_t encoding = start_x264(changed, frames);
   std::vector<long> ticks_of_frames;
-  bool drawn = encoding > 0 && draw_frames(recording, ticks, frames,
-                                           ticks_of_frames);
+  bool drawn =
+      encoding > 0 && draw_frames(recording, ticks, frames, ticks_of_frames);
   if (frames >= 0)
     close(frames);
   bool made = ended_well(encoding, "the frames") && drawn;
@@ -158,13 +177,14 @@ bool write_video(const std::string &path, const Recording &recording,
 }
 
 bool write_picture(const std::string &path, const Recording &recording) {
-  char size[32];
-  snprintf(size, sizeof size, "%dx%d", picture_width, picture_height);
+  char input[64];
+  snprintf(input, sizeof input, "-f rawvideo -pix_fmt rgb24 -s %dx%d",
+           picture_width, picture_height);
   int picture = -1;
-  pid_t ffmpeg = start_ffmpeg({"-f", "rawvideo", "-pix_fmt", "rgb24", "-s",
-                               size, "-i", "-", "-frames:v", "1", "-c:v",
-                               "png", "-f", "image2", path},
-                              &picture);
+  pid_t ffmpeg = start_ffmpeg(
+      arguments({}, std::string(input) + " -i - -frames:v 1 -c:v png -f image2",
+                {path}),
+      &picture);
   signal(SIGPIPE, SIG_IGN);
   bool drawn = ffmpeg > 0 && draw_picture(recording, picture);
   if (picture >= 0)

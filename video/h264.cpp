@@ -52,8 +52,9 @@ struct BitReader {
   unsigned u(int n) {
     unsigned v = 0;
     for (; n > 0; n--, at++)
-      v = v << 1 | (at / 8 < bytes.size() &&
-                    (static_cast<unsigned char>(bytes[at / 8]) >> (7 - at % 8) & 1));
+      v = v << 1 |
+          (at / 8 < bytes.size() &&
+           (static_cast<unsigned char>(bytes[at / 8]) >> (7 - at % 8) & 1));
     return v;
   }
   unsigned ue() { // Exp-Golomb
@@ -75,7 +76,8 @@ struct BitWriter {
     for (n--; n >= 0; n--) {
       if (used == 8)
         bytes += '\0', used = 0;
-      bytes.back() = static_cast<char>(bytes.back() | (v >> n & 1) << (7 - used++));
+      bytes.back() =
+          static_cast<char>(bytes.back() | (v >> n & 1) << (7 - used++));
     }
   }
   void ue(unsigned v) {
@@ -143,7 +145,8 @@ static bool read_pps(const std::string &rbsp, Shape &shape) {
 
 // A P slice, a reference, every macroblock skipped (7.3.3, 7.3.4); its
 // deblocking off, though skipped blocks leave it nothing to do.
-static std::string copy_of_the_frame_before(const Shape &shape, unsigned frame_num) {
+static std::string copy_of_the_frame_before(const Shape &shape,
+                                            unsigned frame_num) {
   BitWriter w;
   w.u(8, 0x41); // nal_ref_idc 2, a slice of a picture not IDR
   w.ue(0);      // its first macroblock
@@ -171,7 +174,8 @@ static std::string renumbered(const std::string &nal, const Shape &shape,
   for (int i = shape.frame_num_bits - 1; i >= 0; i--, r.at++) {
     char &byte = rbsp[r.at / 8];
     int bit = 7 - static_cast<int>(r.at % 8);
-    byte = static_cast<char>((byte & ~(1 << bit)) | (frame_num >> i & 1) << bit);
+    byte =
+        static_cast<char>((byte & ~(1 << bit)) | (frame_num >> i & 1) << bit);
   }
   return escaped(rbsp);
 }
@@ -225,8 +229,9 @@ bool spread_over_ticks(const std::string &stream,
     }
   }
   if (!shaped || frame != ticks_of_frames.size() || frame == 0) {
-    fprintf(stderr, "baru_video: x264 made a stream of another shape than "
-                    "asked (%zu of %zu frames read)\n",
+    fprintf(stderr,
+            "baru_video: x264 made a stream of another shape than "
+            "asked (%zu of %zu frames read)\n",
             frame, ticks_of_frames.size());
     return false;
   }
