@@ -112,7 +112,7 @@ static pid_t start_x264(const std::string &path, int &frames) {
   return start_ffmpeg(
       arguments({},
                 std::string(input) +
-                    " -i - -c:v libx264 -preset veryfast -tune stillimage"
+                    " -i - -c:v libx264 -preset superfast -tune stillimage"
                     " -crf 18 -x264-params bframes=0:ref=1:cabac=0:weightp=0"
                     " -pix_fmt yuv420p -colorspace bt709 -color_primaries"
                     " bt709 -color_trc bt709 -color_range tv -f h264",
