@@ -52,7 +52,7 @@ if(video_missing)
     add_custom_target(
       ${target}
       COMMAND ${CMAKE_COMMAND} -E echo
-              "The ${target} needs what is missing: sudo apt-get install ${packages}"
+              "The video and the link picture need: sudo apt-get install ${packages}"
       COMMAND ${CMAKE_COMMAND} -E echo "then configure again: ${again}"
       COMMAND ${CMAKE_COMMAND} -E false)
   endforeach()
