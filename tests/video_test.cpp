@@ -17,6 +17,7 @@
 #include <iterator>
 #include <numeric>
 #include <regex>
+#include <sstream>
 
 #ifdef VIDEO_TOOL
 namespace {
@@ -273,6 +274,40 @@ TEST(Video, PlaysInAnyChat) {
                std::ios::cur);
   }
   EXPECT_TRUE(std::regex_search(boxes, std::regex("moov .*mdat"))) << boxes;
+}
+
+// A frame a tick, each a reference numbered after the one before (its
+// frame_num), from 0 at each IDR, as a phone's decoder may insist;
+// ffmpeg's own lets a wrong number pass, but its parser shows it.
+TEST(Video, EveryFrameNumberedAfterTheOneBefore) {
+  if (!made())
+    GTEST_SKIP() << "BARU_VIDEO names no video";
+  std::istringstream trace(
+      output_of(std::string("ffmpeg -v trace -i ") + made() +
+                ".mp4 -map 0:v -c copy -bsf:v trace_headers -f null - 2>&1"));
+  static const std::regex number(
+      R"(\] \d+ +(log2_max_)?frame_num\S* +\d+ = (\d+))");
+  int wrap = 0, frames = 0, expected = 0, wrong = 0;
+  bool idr = false;
+  std::smatch m;
+  for (std::string line; std::getline(trace, line);) {
+    if (line.find("trace_headers") == std::string::npos)
+      continue;
+    bool slice = line.find("nal_unit_type: 1(") != std::string::npos;
+    if (slice || line.find("nal_unit_type: 5(") != std::string::npos) {
+      idr = !slice;
+      wrong += line.find("nal_ref_idc: 0") != std::string::npos;
+    } else if (std::regex_search(line, m, number) && m[1].matched)
+      wrap = 1 << (std::stoi(m[2]) + 4);
+    else if (std::regex_search(line, m, number)) {
+      wrong += std::stoi(m[2]) != (idr ? 0 : expected);
+      expected = (std::stoi(m[2]) + 1) % std::max(wrap, 1);
+      frames++;
+    }
+  }
+  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(frames,
+            ((lead_in_ms + total_ms(show_pauses()) + 3000) * 30 + 999) / 1000);
 }
 
 // The letter at its prompt drawn as the video draws it: a font for every
