@@ -1,6 +1,7 @@
 # Run by the web build (cmake -P) with -D page=<web/> -D xterm=<xterm.js's
-# package> -D site=<site/>: the page and the terminal as the site serves
-# them, lighter and quicker to show than the packages give them.
+# package> -D site=<site/> -D link_tags=<the link's tags>: the page and the
+# terminal as the site serves them, lighter and quicker to show than the
+# packages give them.
 #
 # index.html takes xterm.js's stylesheet in the place marked for it: a
 # stylesheet of its own would hold back the page's first words until it
@@ -13,6 +14,10 @@ if(at EQUAL -1)
   message(FATAL_ERROR "${page}/index.html has no ${mark}")
 endif()
 string(REPLACE "${mark}" "<style>\n${css}</style>" html "${html}")
+# A link's preview with a picture, where the site's address is known
+# (cmake/web_link.cmake): its tags at the head's end.
+file(READ ${link_tags} tags)
+string(REPLACE "</head>" "${tags}</head>" html "${html}")
 file(WRITE ${site}/index.html "${html}")
 
 # xterm.js from its module build, a third smaller, made a classic script:

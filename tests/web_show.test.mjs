@@ -312,6 +312,31 @@ test(`on a slow link, on ${device}: words in view within 1.5 s, before ` +
   assert.deepEqual(page.errors, []);
 });
 
+// A link to a site built with its address (tests/web_show.sh builds one
+// for https://example.org/ko/) shows a picture from the site, as large as
+// a link's preview takes it (its greeting and date are the video tests');
+// a site built without names no picture, nor any address.
+test('a link to the site shows its picture, from the site, where the ' +
+     'build knew its address, and none where it did not', () => {
+  const tagsOf = (build) => Object.fromEntries([...readFileSync(new URL(
+    `../${build}/site/index.html`, import.meta.url), 'utf8').matchAll(
+    /<meta (?:property|name)="((?:og|twitter):[\w:]+)" content="([^"]*)">/g)]
+    .map(([, name, content]) => [name, content]));
+  const linked = tagsOf('build-web-linked');
+  assert.equal(linked['og:url'], 'https://example.org/ko/');
+  assert.equal(linked['twitter:card'], 'summary_large_image');
+  const file = linked['og:image'].replace('https://example.org/ko/', '');
+  assert.match(file, /^\w+\.png$/, 'a picture in the site');
+  const png = readFileSync(new URL(`../build-web-linked/site/${file}`,
+    import.meta.url));
+  const [width, height] = [png.readUInt32BE(16), png.readUInt32BE(20)];
+  assert.ok(png.toString('latin1', 1, 4) === 'PNG' && width >= 1200 &&
+    height >= 630 && Math.abs(width / height - 1.91) < 0.02,
+  `${width}x${height}`);
+  assert.deepEqual(Object.keys(tagsOf('build-web')).filter((name) =>
+    /image|url|twitter/.test(name)), []);
+});
+
 // The page's terminal counts cells by widths.js, which text/widths.py
 // writes from the program's own table (checked by the C++ tests): the
 // site's is that one, and it gives each kind of character its cells.
