@@ -11,33 +11,34 @@
 
 // The terminal never takes focus (a phone would raise its keyboard), so its
 // cursor is drawn as a focused console draws it. The show draws nothing
-// right of column 69, so 70 columns centre its frame. Characters take the
-// cells that the show counts them by (widths.js, set through the
-// terminal's proposed API): a wide one two, a mark none.
+// right of column 69, so 70 columns centre its frame. Its font is the
+// page's own (index.html), another only for what that one lacks.
+// Characters take the cells that the show counts them by (widths.js, set
+// through the terminal's proposed API): a wide one two, a mark none.
 const terminal = new Terminal({
   cols: 70, rows: 25, scrollback: 0, cursorInactiveStyle: 'block',
-  allowProposedApi: true,
+  fontFamily: '"Letter Mono", monospace', allowProposedApi: true,
 });
 terminal.unicode.register(widths);
 terminal.unicode.activeVersion = widths.version;
 terminal.open(document.getElementById('terminal'));
 
-// The largest font at which all cells fit the window: the frame and the
-// prompt below it, whole. On a window much taller than wide (a phone held
-// upright) the terminal lies on its side at the size the phone turned
-// would show; a window only a little taller than wide keeps it upright.
+// The font size index.html works out for the terminal, the largest at
+// which all cells fit the window: the frame and the prompt below it,
+// whole; its likeness of the invitation stands in it. A window narrower
+// than 9 to 10 (a phone held upright) has the terminal on its side at the
+// size the phone turned would show; one only a little taller than wide
+// keeps it upright. A browser that measures cells otherwise than it works
+// them out may need the font a little smaller.
+const box = document.getElementById('terminal');
+const narrow = matchMedia('(max-aspect-ratio: 9/10)');
 function fitFont() {
   const screen = terminal.element.querySelector('.xterm-screen');
-  terminal.options.fontSize = 100;
-  const scale = (width, height) => Math.min(width / screen.offsetWidth,
-    height / screen.offsetHeight);
-  const turned = scale(innerWidth, innerHeight) <
-    0.9 * scale(innerHeight, innerWidth);
+  const turned = narrow.matches;
   document.body.toggleAttribute('data-turned', turned);
   const [width, height] = turned ? [innerHeight, innerWidth]
     : [innerWidth, innerHeight];
-  terminal.options.fontSize = Math.floor(100 * scale(width, height) * 2) / 2;
-  // Cells are whole pixels, so the scaled font can still be a pixel over.
+  terminal.options.fontSize = parseFloat(getComputedStyle(box).fontSize);
   while ((screen.offsetWidth > width || screen.offsetHeight > height) &&
     terminal.options.fontSize > 1)
     terminal.options.fontSize -= 0.5;
@@ -48,7 +49,6 @@ function fitFont() {
 // stray lines. Turned, it swings a quarter turn clockwise about its
 // top-left corner, then moves right by its height.
 function centre(width, height, turned) {
-  const box = document.getElementById('terminal');
   const [across, down] = turned ? [height, width] : [width, height];
   box.style.left = `${Math.floor((innerWidth - across) / 2)}px`;
   box.style.top = `${Math.floor((innerHeight - down) / 2)}px`;
@@ -57,13 +57,29 @@ function centre(width, height, turned) {
 fitFont();
 addEventListener('resize', fitFont);
 
+// The page's own words on the screen, at a row and a column counted from
+// 1, in SGR 0 (normal) or 2 (faint); inverse (SGR 7) while the button that
+// does what they say has focus, so the keyboard's place is seen, as a
+// terminal marks a choice. VPA and CHA place the cursor, never CUP, which
+// the log takes for the end of a text (below): the words are drawn anew
+// in place as the focus comes and goes.
+const words = (row, column, sgr, text) => (focused) =>
+  `\x1b[${row}d\x1b[${column}G` + // VPA: the row; CHA: the column
+  `\x1b[${sgr}${focused ? ';7' : ''}m${text}` + // SGR: their look
+  '\x1b[m'; // SGR 0: back to normal
+const invitation = words(12, 13, 0,
+  'Click, tap or press a key to open the letter.');
+const endNote = words(25, 4, 2,
+  'The end. Click, tap or press a key to read it again.');
+const openButton = document.getElementById('open');
+const againButton = document.getElementById('again');
+
 // The invitation as soon as the terminal stands, the page's likeness of it
 // gone in the same frame. xterm.js draws no cursor until it has had focus
 // or a screen switch; DECRST 47 switches to the main screen, where it
 // already is.
-terminal.write('\x1b[?47l' + '\x1b[12;13H' + // CUP: row 12, column 13
-  'Click, tap or press a key to open the letter.',
-() => document.getElementById('likeness').remove());
+terminal.write('\x1b[?47l' + invitation(document.activeElement === openButton),
+  () => document.getElementById('likeness').remove());
 
 /* ------------------------- For a screen reader ------------------------- */
 
@@ -203,22 +219,16 @@ var Module = {
   },
 };
 
-/* ----------------------------- The ending ------------------------------ */
-
-// In the prompt's place, dimmed, with no cursor: the show is over, and the
-// letter above stays as it stands.
-const endNote = '\x1b[?25l' + // DECTCEM: hide the cursor
-  '\x1b[25;1H\x1b[2K' + // CUP: row 25; EL 2: erase the row
-  '\x1b[2m' + // SGR 2: faint
-  '   The end. Click, tap or press a key to read it again.' +
-  '\x1b[m'; // SGR 0: back to normal
-
 /* --------------------------- Keys and taps ----------------------------- */
 
-// The show starts on a gesture, the first time or again after the end.
+// The show starts on a gesture, the first time or again after the end
+// note has stood a second: the second tap of a double tap that ended it,
+// or a key pressed twice, never wipes the last page.
+let endedAt = 0;
 function openLetter() {
   const state = document.body.dataset.show;
-  if (state !== 'ready' && state !== 'over')
+  if (state !== 'ready' &&
+    !(state === 'over' && performance.now() - endedAt >= 1000))
     return;
   if (state === 'over')
     terminal.write('\x1b[?25h'); // DECTCEM: the cursor back for the show
@@ -231,14 +241,19 @@ function openLetter() {
   Module.callMain([]);
 }
 
+// In the prompt's place, the end note, dimmed, with no cursor: the show is
+// over, and the letter above stays as it stands.
 function endShow() {
   if (!answer)
     return;
   document.body.dataset.show = 'over';
+  endedAt = performance.now();
   answer();
   answer = null;
   // The page's own words are English, whatever the letter's language.
-  terminal.write(endNote, () => {
+  terminal.write('\x1b[?25l' + // DECTCEM: hide the cursor
+    '\x1b[25;1H\x1b[2K' + // CUP: row 25; EL 2: erase the row
+    endNote(false), () => {
     standOwn(written());
     showStanding();
   });
@@ -257,3 +272,19 @@ function onGesture(event) {
 
 addEventListener('keydown', onGesture);
 addEventListener('click', onGesture);
+
+/* -------------------------------- Focus -------------------------------- */
+
+// Each button's words drawn anew as it takes or loses focus, while they
+// stand: the invitation until the show starts, the end note until it
+// starts again.
+for (const [button, drawn, stands] of [
+  [openButton, invitation, (state) => !state || /opening|ready/.test(state)],
+  [againButton, endNote, (state) => state === 'over'],
+]) {
+  for (const type of ['focus', 'blur'])
+    button.addEventListener(type, () => {
+      if (stands(document.body.dataset.show))
+        terminal.write(drawn(type === 'focus'));
+    });
+}
