@@ -154,8 +154,32 @@ function fitOf(page) {
   });
 }
 
+// The box around what is lit in a picture of the page, found by the page.
+const litBox = (page, png) => page.evaluate(async (data) => {
+  const image = new Image();
+  image.src = `data:image/png;base64,${data}`;
+  await image.decode();
+  const canvas = new OffscreenCanvas(image.width, image.height);
+  const context = canvas.getContext('2d');
+  context.drawImage(image, 0, 0);
+  const lit = context.getImageData(0, 0, image.width, image.height).data;
+  const xs = [], ys = [];
+  for (let i = 0; i < lit.length; i += 4)
+    if (lit[i] > 128) {
+      xs.push(i / 4 % image.width);
+      ys.push(Math.floor(i / 4 / image.width));
+    }
+  return [Math.min(...xs), Math.min(...ys), Math.max(...xs), Math.max(...ys)];
+}, png.toString('base64'));
+
+// Whatever the browser's monospace, the page is set in its own font: the
+// browser takes Noto Sans Mono for it here, whose cells differ from
+// DejaVu Sans Mono's.
 let browser;
-before(async () => { browser = await launchChromium(); });
+before(async () => {
+  browser = await launchChromium(new URL('noto_monospace.conf',
+    import.meta.url).pathname);
+});
 after(() => browser.close());
 
 for (const [from, where] of [[serveSite, 'served'], [siteOnDisk, 'on disk']])
@@ -181,13 +205,22 @@ test(`${where}: Tab reaches the button, Enter or Space opens the letter ` +
   assert.ok(lang && description && title !== 'baru');
 
   // Keys that move about the page, or the browser's, open nothing; Tab
-  // reaches the button, and Enter on it opens the letter, as Space does.
+  // reaches the button, seen on the screen, the letter where it stood, and
+  // Enter on it opens the letter, as Space does.
   const othersKeys = ['F1', 'F6', 'F12', 'Escape', 'Control+c', 'Alt+x',
     'Meta+x'];
+  const seen = async () => {
+    await page.clock.runFor(100); // the terminal drawn
+    return [await page.screenshot(), await screenOf(page), await fitOf(page)];
+  };
+  const unfocused = await seen();
   for (const key of [...othersKeys, 'Tab', 'Shift+Tab', 'Tab'])
     await page.keyboard.press(key);
   assert.deepEqual(await page.evaluate(() => [document.body.dataset.show,
     document.activeElement.textContent]), ['ready', 'Open the letter']);
+  const focused = await seen();
+  assert.ok(!focused[0].equals(unfocused[0]), 'focus not seen');
+  assert.deepEqual(focused.slice(1), unfocused.slice(1), 'the letter moved');
   const enter = () => page.keyboard.press('Enter');
   assert.equal(await musicOn(page, from === serveSite ? enter
     : () => page.keyboard.press('Space')), 'playing');
@@ -213,6 +246,7 @@ test(`${where}: Tab reaches the button, Enter or Space opens the letter ` +
 
   await page.keyboard.press('x');
   assert.equal(await show(page), 'over');
+  await page.keyboard.press('Enter'); // at once: the end note stands first
   await page.clock.runFor(1000);
   assert.equal(await screenOf(page), endScreen, 'the key echoed');
   assert.deepEqual(await logOf(page), textsOf(endScreen));
@@ -221,7 +255,12 @@ test(`${where}: Tab reaches the button, Enter or Space opens the letter ` +
   const joined = await page.evaluate(() => window.joined);
   assert.deepEqual(joined.filter(([, lang]) => lang).map(([text, lang]) =>
     `${lang} ${text}`), ownWords.map((text) => `en ${text}`));
-  for (const key of ['Tab', 'Escape', 'F6'])
+  const ended = await seen();
+  await page.keyboard.press('Tab');
+  const again = await seen();
+  assert.ok(!again[0].equals(ended[0]), 'focus not seen after the end');
+  assert.deepEqual(again.slice(1), ended.slice(1), 'the letter moved');
+  for (const key of ['Escape', 'F6'])
     await page.keyboard.press(key);
   assert.equal(await show(page), 'over', 'opened again by a key not its own');
   assert.equal(await musicOn(page, enter), 'playing');
@@ -232,7 +271,8 @@ test(`${where}: Tab reaches the button, Enter or Space opens the letter ` +
 });
 
 test('on a phone the whole frame fits, sideways and, as large, upright; ' +
-     'a tap opens the letter without its music, and a tap ends it',
+     'a tap opens the letter without its music, a double tap ends it, ' +
+     'and a tap a second later opens it again',
 async (t) => {
   const page = await openPage(t, null, {
     viewport: { width: 844, height: 390 }, hasTouch: true, isMobile: true,
@@ -254,10 +294,16 @@ async (t) => {
   await page.clock.runFor(100); // the terminal drawn at its new size
   await picture(page, 'phone_upright.png');
 
+  // A double tap ends the show, and its second tap does not open it again;
+  // a tap once the end note has stood a second does.
   await page.touchscreen.tap(195, 422);
   await page.locator('body[data-show="over"]').waitFor({ state: 'attached' });
+  await page.clock.runFor(150);
+  await page.touchscreen.tap(195, 422);
   await page.clock.runFor(1000);
   assert.equal(await screenOf(page), endScreen);
+  await page.touchscreen.tap(195, 422);
+  assert.equal(await show(page), 'running');
   assert.deepEqual(page.errors, []);
 });
 
@@ -309,6 +355,56 @@ test(`on a slow link, on ${device}: words in view within 1.5 s, before ` +
   }), 'playing');
   await page.locator('#likeness').waitFor({ state: 'detached' });
   assert.deepEqual(await page.evaluate(() => window.atOpen), [false, 0]);
+  assert.deepEqual(page.errors, []);
+});
+
+// Until the scripts come, the page's likeness of the invitation, then the
+// terminal's, in the page's font, not the browser's monospace (Noto Sans
+// Mono, taller): what is lit, the words and the cursor after them, stands
+// still, each edge within 3 px. Tab shows the button reached, before the
+// scripts and after.
+for (const [device, options] of [
+  ['a desktop', { viewport: { width: 1024, height: 640 } }],
+  ['a phone held sideways', { viewport: { width: 844, height: 390 },
+    hasTouch: true, isMobile: true }],
+])
+test(`on ${device}, the invitation stands still as the scripts come, ` +
+     'whatever the browser\'s monospace; Tab is seen', async (t) => {
+  const { url, close } = await serveSite();
+  t.after(close);
+  const page = await newPage(t, options);
+  let letIn;
+  const held = new Promise((resolve) => { letIn = resolve; });
+  await page.route(/\.js$/, async (route) => {
+    await held;
+    await route.continue();
+  });
+  await page.goto(url, { waitUntil: 'commit' });
+  await page.locator('#likeness').waitFor();
+  assert.equal(await page.evaluate(() => {
+    const monospace = document.createElement('span');
+    monospace.style.font = '100px monospace';
+    monospace.textContent = 'x';
+    document.body.append(monospace);
+    setTimeout(() => monospace.remove());
+    return monospace.offsetHeight;
+  }), 136, 'the browser\'s monospace is not Noto Sans Mono');
+
+  const tabbed = async (before) => {
+    await page.keyboard.press('Tab');
+    assert.ok(!(await page.screenshot()).equals(before), 'focus not seen');
+    await page.keyboard.press('Shift+Tab');
+  };
+  const likeness = await page.screenshot();
+  await tabbed(likeness);
+  letIn();
+  await page.locator('#likeness').waitFor({ state: 'detached' });
+  const terminal = await page.screenshot();
+  await tabbed(terminal);
+  const [before, after] = [await litBox(page, likeness),
+    await litBox(page, terminal)];
+  assert.ok(before.every((edge, i) => Math.abs(edge - after[i]) <= 3),
+    `lit before the scripts ${before}, after ${after}`);
   assert.deepEqual(page.errors, []);
 });
 

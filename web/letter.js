@@ -58,14 +58,14 @@ fitFont();
 addEventListener('resize', fitFont);
 
 // The page's own words on the screen, at a row and a column counted from
-// 1, in SGR 0 (normal) or 2 (faint); inverse (SGR 7) while the button that
-// does what they say has focus, so the keyboard's place is seen, as a
-// terminal marks a choice. VPA and CHA place the cursor, never CUP, which
-// the log takes for the end of a text (below): the words are drawn anew
-// in place as the focus comes and goes.
+// 1, in SGR 0 (normal) or 2 (faint); black on white (SGR 7, inverse) while
+// the button that does what they say has focus, so the keyboard's place
+// is seen, as a terminal marks a choice. VPA and CHA place the cursor,
+// never CUP, which the log takes for the end of a text (below): the words
+// are drawn anew in place as the focus comes and goes.
 const words = (row, column, sgr, text) => (focused) =>
   `\x1b[${row}d\x1b[${column}G` + // VPA: the row; CHA: the column
-  `\x1b[${sgr}${focused ? ';7' : ''}m${text}` + // SGR: their look
+  `\x1b[${focused ? 7 : sgr}m${text}` + // SGR: their look
   '\x1b[m'; // SGR 0: back to normal
 const invitation = words(12, 13, 0,
   'Click, tap or press a key to open the letter.');
