@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The web build in a real browser. Installs what it needs when it is
 # missing (Debian's emscripten and chromium, Node.js and npm, fonts and
-# fontTools, the page's npm packages), builds the site and its package (unpacked) as the README
-# does, then runs the browser test on Debian's chromium, with Playwright.
+# fontTools, the page's npm packages), builds the site and its package
+# (unpacked) as the README does, then runs the browser test on Debian's
+# chromium, with Playwright.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
