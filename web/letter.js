@@ -28,8 +28,10 @@ terminal.open(document.getElementById('terminal'));
 // whole; its likeness of the invitation stands in it. A window narrower
 // than 9 to 10 (a phone held upright) has the terminal on its side at the
 // size the phone turned would show; one only a little taller than wide
-// keeps it upright. A browser that measures cells otherwise than it works
-// them out may need the font a little smaller.
+// keeps it upright. A browser that rounds the font's height otherwise
+// (Firefox rounds its ascent and its descent each up to a whole pixel) may
+// need it a little smaller: a tenth of a pixel at a time, so that its
+// rows still fill the window as nearly as they can.
 const box = document.getElementById('terminal');
 const narrow = matchMedia('(max-aspect-ratio: 9/10)');
 function fitFont() {
@@ -38,10 +40,11 @@ function fitFont() {
   document.body.toggleAttribute('data-turned', turned);
   const [width, height] = turned ? [innerHeight, innerWidth]
     : [innerWidth, innerHeight];
-  terminal.options.fontSize = parseFloat(getComputedStyle(box).fontSize);
+  let tenths = Math.round(10 * parseFloat(getComputedStyle(box).fontSize));
+  terminal.options.fontSize = tenths / 10;
   while ((screen.offsetWidth > width || screen.offsetHeight > height) &&
-    terminal.options.fontSize > 1)
-    terminal.options.fontSize -= 0.5;
+    tenths > 10)
+    terminal.options.fontSize = --tenths / 10;
   centre(screen.offsetWidth, screen.offsetHeight, turned);
 }
 
@@ -56,6 +59,13 @@ function centre(width, height, turned) {
 }
 fitFont();
 addEventListener('resize', fitFont);
+// Measured again once the page's font is surely there: a browser may still
+// be loading it, though it is inside the page, and cells measured in
+// another font would not fit the letter's.
+document.fonts.load('1em "Letter Mono"').then(() => {
+  terminal.options.fontSize = 1; // another size, so measured anew
+  fitFont();
+});
 
 // The page's own words on the screen, at a row and a column counted from
 // 1, in SGR 0 (normal) or 2 (faint); black on white (SGR 7, inverse) while
