@@ -3,11 +3,12 @@
 # cut down by fontTools to what the page shows (printable ASCII, for the
 # frame, the loading bar and the words of the program and the page, and
 # every character of the letter's source), without hinting, as WOFF2. The
-# page carries it inside, as base64 (cmake/web_page.cmake): a
-# font of its own would come a request after the page on a slow link, and
-# a page opened from disk may not fetch it. A character the font lacks
-# (another script, an emoji) the browser takes from its own fonts.
-# Found on the build machine, not in the compiler's system root.
+# page carries it inside, as base64 (cmake/web_page.cmake): a font of its
+# own would come a request after the page on a slow link, and a page
+# opened from disk may not fetch it. A character the font lacks (another
+# script, an emoji) the browser takes from its own fonts.
+#
+# The font is the build machine's, not one in the compiler's system root.
 find_file(DEJAVU_SANS_MONO truetype/dejavu/DejaVuSansMono.ttf
           PATHS /usr/share/fonts NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
 find_program(PYFTSUBSET pyftsubset)

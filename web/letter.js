@@ -289,7 +289,8 @@ addEventListener('click', onGesture);
 // stand: the invitation until the show starts, the end note until it
 // starts again.
 for (const [button, drawn, stands] of [
-  [openButton, invitation, (state) => !state || /opening|ready/.test(state)],
+  [openButton, invitation,
+    (state) => [undefined, 'opening', 'ready'].includes(state)],
   [againButton, endNote, (state) => state === 'over'],
 ]) {
   for (const type of ['focus', 'blur'])
