@@ -209,10 +209,9 @@ test(`${where}: Tab reaches the button, Enter or Space opens the letter ` +
   // Enter on it opens the letter, as Space does.
   const othersKeys = ['F1', 'F6', 'F12', 'Escape', 'Control+c', 'Alt+x',
     'Meta+x'];
-  const seen = async () => {
-    await page.clock.runFor(100); // the terminal drawn
-    return [await page.screenshot(), await screenOf(page), await fitOf(page)];
-  };
+  const seen = async () =>
+    [await page.screenshot(), await screenOf(page), await fitOf(page)];
+  await page.clock.runFor(100); // the terminal drawn
   const unfocused = await seen();
   for (const key of [...othersKeys, 'Tab', 'Shift+Tab', 'Tab'])
     await page.keyboard.press(key);

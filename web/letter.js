@@ -56,6 +56,9 @@ function centre(width, height, turned) {
   box.style.left = `${Math.floor((innerWidth - across) / 2)}px`;
   box.style.top = `${Math.floor((innerHeight - down) / 2)}px`;
   box.style.transform = turned ? `translateX(${height}px) rotate(90deg)` : '';
+  // The cells' size, for index.html's marks of a button's words.
+  box.style.setProperty('--cell-width', `${width / 70}px`);
+  box.style.setProperty('--cell-height', `${height / 25}px`);
 }
 fitFont();
 addEventListener('resize', fitFont);
@@ -67,29 +70,13 @@ document.fonts.load('1em "Letter Mono"').then(() => {
   fitFont();
 });
 
-// The page's own words on the screen, at a row and a column counted from
-// 1, in SGR 0 (normal) or 2 (faint); black on white (SGR 7, inverse) while
-// the button that does what they say has focus, so the keyboard's place
-// is seen, as a terminal marks a choice. VPA and CHA place the cursor,
-// never CUP, which the log takes for the end of a text (below): the words
-// are drawn anew in place as the focus comes and goes.
-const words = (row, column, sgr, text) => (focused) =>
-  `\x1b[${row}d\x1b[${column}G` + // VPA: the row; CHA: the column
-  `\x1b[${focused ? 7 : sgr}m${text}` + // SGR: their look
-  '\x1b[m'; // SGR 0: back to normal
-const invitation = words(12, 13, 0,
-  'Click, tap or press a key to open the letter.');
-const endNote = words(25, 4, 2,
-  'The end. Click, tap or press a key to read it again.');
-const openButton = document.getElementById('open');
-const againButton = document.getElementById('again');
-
 // The invitation as soon as the terminal stands, the page's likeness of it
 // gone in the same frame. xterm.js draws no cursor until it has had focus
 // or a screen switch; DECRST 47 switches to the main screen, where it
 // already is.
-terminal.write('\x1b[?47l' + invitation(document.activeElement === openButton),
-  () => document.getElementById('likeness').remove());
+terminal.write('\x1b[?47l' + '\x1b[12;13H' + // CUP: row 12, column 13
+  'Click, tap or press a key to open the letter.',
+() => document.getElementById('likeness').remove());
 
 /* ------------------------- For a screen reader ------------------------- */
 
@@ -229,6 +216,16 @@ var Module = {
   },
 };
 
+/* ----------------------------- The ending ------------------------------ */
+
+// In the prompt's place, dimmed, with no cursor: the show is over, and the
+// letter above stays as it stands.
+const endNote = '\x1b[?25l' + // DECTCEM: hide the cursor
+  '\x1b[25;1H\x1b[2K' + // CUP: row 25; EL 2: erase the row
+  '\x1b[2m' + // SGR 2: faint
+  '   The end. Click, tap or press a key to read it again.' +
+  '\x1b[m'; // SGR 0: back to normal
+
 /* --------------------------- Keys and taps ----------------------------- */
 
 // The show starts on a gesture, the first time or again after the end
@@ -251,8 +248,6 @@ function openLetter() {
   Module.callMain([]);
 }
 
-// In the prompt's place, the end note, dimmed, with no cursor: the show is
-// over, and the letter above stays as it stands.
 function endShow() {
   if (!answer)
     return;
@@ -261,9 +256,7 @@ function endShow() {
   answer();
   answer = null;
   // The page's own words are English, whatever the letter's language.
-  terminal.write('\x1b[?25l' + // DECTCEM: hide the cursor
-    '\x1b[25;1H\x1b[2K' + // CUP: row 25; EL 2: erase the row
-    endNote(false), () => {
+  terminal.write(endNote, () => {
     standOwn(written());
     showStanding();
   });
@@ -282,20 +275,3 @@ function onGesture(event) {
 
 addEventListener('keydown', onGesture);
 addEventListener('click', onGesture);
-
-/* -------------------------------- Focus -------------------------------- */
-
-// Each button's words drawn anew as it takes or loses focus, while they
-// stand: the invitation until the show starts, the end note until it
-// starts again.
-for (const [button, drawn, stands] of [
-  [openButton, invitation,
-    (state) => [undefined, 'opening', 'ready'].includes(state)],
-  [againButton, endNote, (state) => state === 'over'],
-]) {
-  for (const type of ['focus', 'blur'])
-    button.addEventListener(type, () => {
-      if (stands(document.body.dataset.show))
-        terminal.write(drawn(type === 'focus'));
-    });
-}
