@@ -48,13 +48,11 @@ export async function siteOnDisk(music) {
   return { url: `file://${folder}/index.html`, close() {} };
 }
 
-// Headless, with a fresh profile, and nothing that reaches for the network;
-// with `fonts`, a fontconfig file, choosing its fonts by that.
-export function launchChromium(fonts = null) {
+// Headless, with a fresh profile, and nothing that reaches for the network.
+export function launchChromium() {
   return chromium.launch({
     executablePath: '/usr/bin/chromium',
     headless: true,
-    env: fonts ? { ...process.env, FONTCONFIG_FILE: fonts } : process.env,
     args: ['--no-sandbox', '--disable-gpu', '--disable-quic',
       '--no-first-run', '--disable-background-networking',
       '--disable-component-update', '--disable-sync'],

@@ -1,14 +1,11 @@
 #!/usr/bin/env bash
 # The web build in a real browser. Installs what it needs when it is
-# missing (Debian's emscripten and chromium, Node.js and npm, fonts and
-# fontTools, the page's npm packages), builds the site and its package
-# (unpacked) as the README does, then runs the browser test on Debian's
-# chromium, with Playwright.
+# missing (Debian's emscripten and chromium, Node.js and npm, the page's
+# npm packages), builds the site and its package (unpacked) as the README
+# does, then runs the browser test on Debian's chromium, with Playwright.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# The page's font is cut from DejaVu Sans Mono by fontTools; the test makes
-# Noto Sans Mono the browser's monospace.
 bash tests/install.sh emscripten chromium node:nodejs npm:npm \
   fonts-dejavu-core fonttools python3-brotli fonts-noto-mono
 # The README's pictures show every script a letter may be written in.
