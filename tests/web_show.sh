@@ -6,7 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash tests/install.sh emscripten chromium node:nodejs npm:npm
+bash tests/install.sh emscripten chromium node:nodejs npm:npm \
+  fonts-dejavu-core fonttools python3-brotli fonts-noto-mono
 # A link's picture is drawn by the video's tool, with what it needs.
 bash tests/install.sh ffmpeg pkg-config libvterm-dev libfreetype-dev \
   libharfbuzz-dev fonts-dejavu-core fonts-tlwg-mono-ttf fonts-noto-cjk \
