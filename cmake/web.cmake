@@ -43,10 +43,12 @@ include(${PROJECT_SOURCE_DIR}/cmake/web_font.cmake)
 add_custom_command(
   OUTPUT ${site}/index.html ${site}/xterm.js
   COMMAND ${CMAKE_COMMAND} -D page=${page} -D xterm=${xterm} -D site=${site}
-          -D link_tags=${link_tags} -D font=${font} -D base64=${BASE64}
+          -D link_tags=${link_tags} -D font=${font}
+          -D cells_font=${cells_font} -D base64=${BASE64}
           -P ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake
   DEPENDS ${page}/index.html ${xterm}/lib/xterm.mjs ${xterm}/css/xterm.css
-          ${font} ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake ${link_tags})
+          ${font} ${cells_font} ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake
+          ${link_tags})
 add_custom_target(xterm ALL DEPENDS ${site}/index.html ${site}/xterm.js)
 
 # The package: the site's files by name, so a music file put into site/
