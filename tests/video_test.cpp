@@ -118,7 +118,7 @@ TEST(Video, EachScreenInTheFrameOfItsTime) {
         << at[i];
   }
   Screen prompt = page(pages());
-  put(prompt, 3, 24, "press any key to exit ...");
+  put(prompt, 3, 24, said("prompt"));
   std::string at_prompt = drawn(prompt, "28 24");
   EXPECT_TRUE(alike(frame_at(total_ms(ms)), at_prompt));
   EXPECT_TRUE(alike(frame_at(total_ms(ms) + 2900), at_prompt));
@@ -214,7 +214,7 @@ TEST(Video, PlaysInAnyChat) {
 // character (the tool fails on one it cannot draw), the emoji in colour.
 TEST(World, EveryCharacterDrawnInTheVideo) {
   Screen prompt = page(pages());
-  put(prompt, 3, 24, "press any key to exit ...");
+  put(prompt, 3, 24, said("prompt"));
   std::string picture = drawn(prompt);
   int coloured = 0;
   for (std::size_t i = 0; i + 2 < picture.size(); i += 3) {

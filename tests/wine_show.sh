@@ -30,9 +30,10 @@ start=$(date +%s)
 tmux -L "$socket" new-session -d -x 80 -y 25 \
   "wine '$exe'; echo \$? > '$work/status'; sleep 600"
 
-# The whole show takes about four minutes; wait for the prompt, no longer
-# than ten.
-until tmux -L "$socket" capture-pane -p | grep -q 'press any key to exit'; do
+# The whole show takes about four minutes; wait for the prompt (the
+# expected screen's last row), no longer than ten.
+prompt=$(sed -n '25s/^ *//p' "$expected")
+until tmux -L "$socket" capture-pane -p | grep -qF "$prompt"; do
   if [ $(($(date +%s) - start)) -gt 600 ]; then
     echo "no prompt after 600 s; the screen:"
     tmux -L "$socket" capture-pane -p
