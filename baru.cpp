@@ -11,19 +11,19 @@
 // the two languages' tags ("id", "en", "fr", "zh-Hans"...).
 // clang-format off
 constexpr struct {
-  Words letter_language = language<"id">;
-  Words words_language = language<"en">;
-  Words loading_caption = caption<"Loading, please wait . . .">;
-  Words loaded_caption = caption<"Loading, completed . . .">;
-  Words prompt = prompt_row<"press any key to exit ...">;
-  Words too_small = notice<"Make this window at least 70 x 24 to read the letter">;
-  Words page_title = page_words<"Sebuah surat untukmu">;
-  Words page_description = page_words<"Surat ulang tahun untukmu, diketik baris demi baris.">;
-  Words invitation = page_row<"Click, tap or press a key to open the letter.">;
-  Words turn_the_phone = page_words<"↺ Turn your phone to read the letter">;
-  Words open_button = page_words<"Open the letter">;
-  Words again_button = page_words<"Read the letter again">;
-  Words end_note = prompt_row<"The end. Click, tap or press a key to read it again.">;
+  const char *letter_language = language<"id">;
+  const char *words_language = language<"en">;
+  const char *loading_caption = caption<"Loading, please wait . . .">;
+  const char *loaded_caption = caption<"Loading, completed . . .">;
+  const char *prompt = prompt_row<"press any key to exit ...">;
+  const char *too_small = notice<"Make this window at least 70 x 24 to read the letter">;
+  const char *page_title = page_words<"Sebuah surat untukmu">;
+  const char *page_description = page_words<"Surat ulang tahun untukmu, diketik baris demi baris.">;
+  const char *invitation = page_row<"Click, tap or press a key to open the letter.">;
+  const char *turn_the_phone = page_words<"↺ Turn your phone to read the letter">;
+  const char *open_button = page_words<"Open the letter">;
+  const char *again_button = page_words<"Read the letter again">;
+  const char *end_note = prompt_row<"The end. Click, tap or press a key to read it again.">;
 } said;
 // clang-format on
 

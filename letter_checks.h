@@ -8,9 +8,11 @@
 
 #include <cstddef>
 #include <type_traits>
+#include <utility>
 
 #include "screen/screen.h"
 #include "text/cells.h"
+#include "text/typed.h"
 
 // A line's text, held by the build, which reads it.
 template <std::size_t N> struct Text {
@@ -19,8 +21,32 @@ template <std::size_t N> struct Text {
     for (std::size_t i = 0; i < N; i++)
       bytes[i] = text[i];
   }
+  constexpr Text() : bytes{} {}
   constexpr Reading read() const { return read_text(bytes, N - 1); }
 };
+
+// The text as the show types it (see text/typed.h), with its zero byte;
+// its own bytes when they are not UTF-8, which the build refuses.
+template <std::size_t room> struct Typed {
+  char bytes[room];
+  int n;
+};
+template <Text line> constexpr auto typed() {
+  constexpr auto made = [] {
+    Typed<3 * sizeof line.bytes + 8> made{};
+    made.n = typed_text(line.bytes, sizeof line.bytes - 1, made.bytes,
+                        sizeof made.bytes);
+    return made;
+  }();
+  if constexpr (made.n < 0 || line.read().what == fault::not_utf8) {
+    return line;
+  } else {
+    Text<made.n + 1> text;
+    for (int i = 0; i < made.n; i++)
+      text.bytes[i] = made.bytes[i];
+    return text;
+  }
+}
 
 // What stops the build at a line that would not stand on every screen as
 // written: the compiler names the type it cannot call, which says why in
@@ -32,16 +58,77 @@ struct too_wide_a_line_of_cells_from_column_with_room_for {};
 template <int column> struct not_a_column_for_the_letter_use_1_to_66 {};
 template <int row> struct not_a_row_for_the_letter_use_2_or_4_to_21 {};
 template <int byte> struct not_utf8_from_byte_save_the_file_as_utf8 {};
-template <int column, char32_t code>
-struct a_control_character_such_as_a_tab_at_column_with_code {};
-template <char32_t code>
-struct a_line_may_not_begin_with_a_mark_it_joins_what_stands_before {};
-template <int column, char32_t code, class why>
-struct refused_the_character_at_column_code {};
 
-// The reason given by its own name, not by the table's.
-template <int column, char32_t code, class why> constexpr auto refuse(why) {
-  return refused_the_character_at_column_code<column, code, why>{};
+// A character refused: its column, its code point (U<'+', '2', '0', 'E',
+// '3'> is U+20E3), why, and what to write instead.
+struct instead {
+  char words[48];
+};
+template <int column, class code, class why, instead fix>
+struct refused_at_column {};
+template <char... hex> struct U {};
+namespace because {
+struct a_control_character_such_as_a_tab {};
+struct a_mark_first_it_joins_what_stands_before {};
+} // namespace because
+
+// The code point's hex digits, four at least.
+template <char32_t c, int... i>
+constexpr auto code_point(std::integer_sequence<int, i...>) {
+  return U<'+', "0123456789ABCDEF"[c >> 4 * (sizeof...(i) - 1 - i) & 0xF]...>{};
+}
+template <char32_t c> constexpr auto code_point() {
+  return code_point<c>(std::make_integer_sequence<int, (c > 0xFFFFF  ? 6
+                                                        : c > 0xFFFF ? 5
+                                                                     : 4)>{});
+}
+
+// What to write instead, in words written out in each type, where both
+// compilers print them as they stand.
+template <int at, class why, class code> constexpr auto refuse(code) {
+  using namespace because;
+  if constexpr (std::is_same_v<why, a_control_character_such_as_a_tab>)
+    return refused_at_column<at, code, why,
+                             instead{"a blank, or a line of its own"}>{};
+  else if constexpr (std::is_same_v<why,
+                                    a_mark_first_it_joins_what_stands_before>)
+    return refused_at_column<at, code, why,
+                             instead{"the letter it goes on before it"}>{};
+  else if constexpr (std::is_same_v<why, unassigned_code_point>)
+    return refused_at_column<at, code, why,
+                             instead{"a character of Unicode 14 or older"}>{};
+  else if constexpr (std::is_same_v<why, private_use_character>)
+    return refused_at_column<at, code, why,
+                             instead{"a character of Unicode 14 or older"}>{};
+  else if constexpr (std::is_same_v<why, letters_reordered_or_joined>)
+    return refused_at_column<at, code, why,
+                             instead{"the words in Latin letters"}>{};
+  else if constexpr (std::is_same_v<why, written_right_to_left>)
+    return refused_at_column<at, code, why,
+                             instead{"the words in Latin letters"}>{};
+  else if constexpr (std::is_same_v<why, joined_by_zero_width_joiner>)
+    return refused_at_column<at, code, why,
+                             instead{"each emoji apart, or one alone"}>{};
+  else if constexpr (std::is_same_v<why, part_of_a_flag>)
+    return refused_at_column<at, code, why,
+                             instead{"the name of the country"}>{};
+  else if constexpr (std::is_same_v<why, skin_tone_of_an_emoji>)
+    return refused_at_column<at, code, why,
+                             instead{"the emoji without a skin tone"}>{};
+  else if constexpr (std::is_same_v<why, emoji_or_text_style_selector>)
+    return refused_at_column<
+        at, code, why, instead{"the symbol alone, or an emoji like U+1F496"}>{};
+  else if constexpr (std::is_same_v<why, newer_than_unicode_14>)
+    return refused_at_column<at, code, why,
+                             instead{"a character of Unicode 14 or older"}>{};
+  else if constexpr (std::is_same_v<why,
+                                    wide_on_some_terminals_narrow_on_others>)
+    return refused_at_column<at, code, why, instead{"another symbol"}>{};
+  else if constexpr (std::is_same_v<why, keycap_mark_drawn_off_its_digit>)
+    return refused_at_column<at, code, why, instead{"the digit alone"}>{};
+  else if constexpr (std::is_same_v<why, wider_than_a_cell_as_text>)
+    return refused_at_column<
+        at, code, why, instead{"another symbol, or an emoji like U+1F338"}>{};
 }
 
 // The verdict, from plain numbers, so that both compilers print them so.
@@ -51,11 +138,13 @@ constexpr auto verdict() {
   if constexpr (what == fault::not_utf8)
     return not_utf8_from_byte_save_the_file_as_utf8<at>{};
   else if constexpr (what == fault::control)
-    return a_control_character_such_as_a_tab_at_column_with_code<at, code>{};
+    return refuse<at, because::a_control_character_such_as_a_tab>(
+        code_point<code>());
   else if constexpr (what == fault::leading_mark)
-    return a_line_may_not_begin_with_a_mark_it_joins_what_stands_before<code>{};
+    return refuse<at, because::a_mark_first_it_joins_what_stands_before>(
+        code_point<code>());
   else if constexpr (what == fault::drawn_differently)
-    return refuse<at, code>(drawn_differently::named<why>{});
+    return refuse<at, because::named<why>>(code_point<code>());
   else if constexpr (x < 1 || x > 66)
     return not_a_column_for_the_letter_use_1_to_66<x>{};
   else if constexpr (y != 2 && (y < 4 || y > 21))
@@ -66,9 +155,12 @@ constexpr auto verdict() {
     return true;
 }
 
+// The line is read as the show types it; only a byte that is not UTF-8
+// is counted in the file's own bytes, from 1.
+template <Text line> inline constexpr auto shown = typed<line>();
+
 template <int x, int y, Text line> constexpr auto typist() {
-  constexpr Reading text = line.read();
-  // A byte counted from 1, a cell from the left edge, as columns are.
+  constexpr Reading text = shown<line>.read();
   constexpr int at = text.what == fault::not_utf8 ? text.at + 1 : text.at + x;
   constexpr auto found =
       verdict<x, y, text.what, text.cells, at, text.c, text.why, 67 - x>();
@@ -76,23 +168,22 @@ template <int x, int y, Text line> constexpr auto typist() {
   // array, so the zero byte that ends the text is typed last.
   if constexpr (std::is_same_v<decltype(found), const bool>)
     return [](int pace) {
-      type_sentence(x, y, sizeof line.bytes, line.bytes, pace);
+      type_sentence(x, y, sizeof shown<line>.bytes, shown<line>.bytes, pace);
     };
   else
     return found;
 }
 
-// type_line<column, row, text>(pace) types a line of the letter.
-template <int x, int y, Text line>
-constexpr auto type_line = typist<x, y, line>();
+// type_line<column, row, text>(pace) types a line of the letter. Not
+// const, which the compiler's message would repeat before every reason.
+template <int x, int y, Text line> inline auto type_line = typist<x, y, line>();
 
 /* --------------------------- The show's words -------------------------- */
 
 // Words the show says around the letter, each where the show puts them:
 // read as a line is, and measured against the room they have there. They
-// convert to their text; the reasons they would not convert to Words
-// name themselves in the build's message.
-using Words = const char *;
+// give their text as the show writes it; the reasons a text could not be
+// given name themselves in the build's message.
 template <int cells, int room>
 struct too_many_cells_for_where_the_words_stand_with_room_for {};
 template <int lines, int most>
@@ -114,11 +205,11 @@ constexpr auto words_verdict() {
 
 template <Text words, int room> constexpr auto checked_words() {
   // A byte or a cell counted from 1, from the words' start.
-  constexpr Reading text = words.read();
+  constexpr Reading text = shown<words>.read();
   constexpr auto found = words_verdict<text.what, text.cells, text.at + 1,
                                        text.c, text.why, room>();
   if constexpr (std::is_same_v<decltype(found), const bool>)
-    return static_cast<Words>(words.bytes);
+    return static_cast<const char *>(shown<words>.bytes);
   else
     return found;
 }
@@ -144,14 +235,14 @@ template <int lines> constexpr auto too_many_lines() {
 // rows.
 template <Text words> constexpr auto small_window_notice() {
   constexpr auto fits = checked_words<words, 160>();
-  constexpr int n = sizeof words.bytes - 1;
+  constexpr int n = sizeof shown<words>.bytes - 1;
   constexpr int lines = [] {
     int count = 0;
     for (int at = 0; at < n; count++)
-      at += line_bytes(words.bytes + at, n - at, 40);
+      at += line_bytes(shown<words>.bytes + at, n - at, 40);
     return count;
   }();
-  if constexpr (!std::is_same_v<decltype(fits), const Words>)
+  if constexpr (!std::is_same_v<decltype(fits), const char *const>)
     return fits;
   else if constexpr (lines > 4)
     return too_many_lines<lines>();
@@ -194,7 +285,7 @@ template <Text tag> constexpr auto language_tag() {
   if constexpr (fault > 0)
     return not_a_tag<fault>();
   else
-    return static_cast<Words>(tag.bytes);
+    return static_cast<const char *>(tag.bytes);
 }
 template <Text tag> constexpr auto language = language_tag<tag>();
 

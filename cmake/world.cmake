@@ -8,3 +8,9 @@ add_custom_command(
   DEPENDS ${PROJECT_SOURCE_DIR}/baru.cpp
           ${PROJECT_SOURCE_DIR}/tests/world_letter.sed)
 add_show(baru_world world.cpp)
+# In the Windows build for the tests: what reads the console's own cells
+# back from Wine's console window.
+if(WIN32)
+  add_executable(console_cells ${PROJECT_SOURCE_DIR}/tests/console_cells.cpp)
+  target_link_options(console_cells PRIVATE -static)
+endif()

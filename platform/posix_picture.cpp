@@ -208,20 +208,43 @@ bool notice_stands() { return withheld && !in_background(1); }
 
 /* ------------------------------- Drawing ------------------------------- */
 
-// Large enough for the whole picture with a CUP for every row.
-static char drawn[sizeof picture + 25 * 8 + 32];
+// Large enough for the whole picture with a CUP for every cell.
+static char drawn[sizeof picture + 25 * 80 * 8 + 32];
 
-// Erase, every row that holds something, the cursor back.
+// The columns a terminal may fill from the row's start: its last cell
+// that is not blank, or as far as a cell's marks may reach where each
+// takes a cell of its own.
+static int row_end(const char (&row)[80][32]) {
+  int end = 80;
+  while (end > 0 && strcmp(row[end - 1], " ") == 0)
+    end--;
+  for (int col = 0; col < end; col++) {
+    int n = static_cast<int>(strlen(row[col]));
+    int reach = col + widest_cells(row[col], n);
+    if (n > 0 && !counted_alike(row[col], n) && reach > end)
+      end = reach < 80 ? reach : 80;
+  }
+  return end;
+}
+
+// Erase, every row that holds something, the cursor back. After a cell
+// that a terminal may count otherwise than the show (see counted_alike),
+// the cursor is placed again at the next, so the row's right side stands.
 static int draw_picture() {
   int n = sprintf(drawn, "\x1b[2J"); // ED 2: erase the whole display
   for (int row = 0; row < 25; row++) {
-    int end = 80;
-    while (end > 0 && strcmp(picture[row][end - 1], " ") == 0)
-      end--;
+    int end = row_end(picture[row]);
     if (end > 0) // CUP to the row's start, then its cells
       n += sprintf(drawn + n, "\x1b[%d;1H", row + 1);
-    for (int col = 0; col < end; col++)
-      n += sprintf(drawn + n, "%s", picture[row][col]);
+    for (int col = 0, alike = 1; col < end; col++) {
+      const char *cell = picture[row][col];
+      if (cell[0] == '\0')
+        continue; // the right half of a wide character
+      if (!alike) // CUP to the cell
+        n += sprintf(drawn + n, "\x1b[%d;%dH", row + 1, col + 1);
+      alike = counted_alike(cell, static_cast<int>(strlen(cell)));
+      n += sprintf(drawn + n, "%s", cell);
+    }
   }
   // CUP: the cursor where the show left it
   return n + sprintf(drawn + n, "\x1b[%d;%dH", picture_y + 1, picture_x + 1);

@@ -87,6 +87,46 @@ static bool counted_otherwise(const wchar_t *s, int n, int &total) {
   return otherwise;
 }
 
+// Whether the console gives a mark a cell of its own beside its letter,
+// as the Windows console's own window does, and Wine's: asked once, of a
+// screen buffer of its own that is never shown, when a mark first comes.
+static bool marks_take_cells() {
+  static int asked = -1;
+  if (asked < 0) {
+    HANDLE probe =
+        CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  CONSOLE_TEXTMODE_BUFFER, nullptr);
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    DWORD written;
+    asked = probe != INVALID_HANDLE_VALUE &&
+            WriteConsoleW(probe, L"\u0E01\u0E34", 2, &written, nullptr) &&
+            GetConsoleScreenBufferInfo(probe, &info) &&
+            info.dwCursorPosition.X > 1;
+    if (probe != INVALID_HANDLE_VALUE)
+      CloseHandle(probe);
+  }
+  return asked;
+}
+
+// The n UTF-16 units at s without the marks left after composing (Thai's,
+// a stress mark), where the console would draw each in a cell of its own;
+// how many are left.
+static int marks_left_out(wchar_t *s, int n) {
+  int kept = 0;
+  for (int i = 0; i < n; i++) {
+    bool pair = s[i] >= 0xD800 && s[i] < 0xDC00 && i + 1 < n;
+    char32_t c =
+        pair ? 0x10000 + ((s[i] - 0xD800) << 10) + (s[i + 1] - 0xDC00) : s[i];
+    if (!joins(c) || !marks_take_cells()) {
+      s[kept++] = s[i];
+      if (pair)
+        s[kept++] = s[i + 1];
+    }
+    i += pair;
+  }
+  return kept;
+}
+
 // Everything written so far onto the console; a character cut short at
 // the end of what was read waits for the rest of its bytes.
 static void show_gathered() {
@@ -107,8 +147,9 @@ static void show_gathered() {
                                 wide, static_cast<int>(sizeof bytes));
     // A console that gives a mark a cell of its own (the older Windows
     // console, Wine's) keeps a letter and its accent in one as the
-    // accented letter, where there is one (e and U+0301: é).
-    const wchar_t *text = wide;
+    // accented letter, where there is one (e and U+0301: é), and goes
+    // without the marks that have none, rather than draw them apart.
+    wchar_t *text = wide;
     int composed_n = n > 0 ? NormalizeString(NormalizationC, wide, n, composed,
                                              static_cast<int>(sizeof bytes))
                            : 0;
@@ -116,6 +157,7 @@ static void show_gathered() {
       text = composed;
       n = composed_n;
     }
+    n = n > 0 ? marks_left_out(text, n) : n;
     int total = 0;
     bool otherwise = n > 0 && counted_otherwise(text, n, total);
     CONSOLE_SCREEN_BUFFER_INFO before;

@@ -8,15 +8,31 @@
 
 // Writes exactly n_chars bytes, a zero byte included, a keystroke at a
 // time: a character goes out whole, with its marks, then its pause. Only a
-// blank is fast.
+// blank is fast. A terminal may count a mark or an emoji in other cells
+// than the show (see counted_alike): after one, the cursor is placed
+// again where the show counts it, so that only that letter may sit
+// otherwise, and the frame's right side, should that letter's marks have
+// reached it, is drawn again with what lies past it blank.
 void type_sentence(int x, int y, int n_chars, const char *line, int pace) {
   pause_ms(1000);
   gotoxy(x, y);
-  for (int i = 0; i < n_chars;) {
-    int end = i + keystroke_bytes(line + i, n_chars - i);
+  bool placed = true;
+  for (int i = 0, column = x; i < n_chars;) {
+    int n = keystroke_bytes(line + i, n_chars - i);
+    if (!placed && static_cast<unsigned char>(line[i]) >= ' ')
+      gotoxy(column, y);
+    placed = counted_alike(line + i, n);
+    int reach = column + widest_cells(line + i, n);
+    char32_t c = 0;
+    column += utf8_char(line + i, n, c) ? cells(c) : 1;
     bool blank = line[i] == ' ';
-    while (i < end)
+    for (int end = i + n; i < end;)
       putchar(line[i++]);
+    if (!placed && reach > 69) {
+      gotoxy(69, y);
+      for (int cell = 69; cell < reach; cell++)
+        putchar(cell == 69 ? '*' : ' ');
+    }
     pause_ms(blank ? 20 : pace);
   }
   pause_ms(1000);

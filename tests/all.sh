@@ -16,17 +16,18 @@ cd "$(dirname "$0")/.."
 mode=${1:-all}
 
 packages=(cmake g++ pkg-config libgtest-dev libvterm-dev mpg123 lame
-  python3:python3 unicode-data)
-# The Windows build under Wine, and perl, which composes its screen as
-# the console does; the video's tool: ffmpeg, FreeType, HarfBuzz and the
+  python3:python3 unicode-data bzcat:bzip2)
+# The Windows build under Wine, in tmux and in its console window (Xvfb),
+# and perl, which composes its screen as the console does; the video's tool: ffmpeg, FreeType, HarfBuzz and the
 # fonts it draws with.
 [ "$mode" != all ] ||
-  packages+=(g++-mingw-w64-x86-64-posix wine wine64 tmux perl ffmpeg
+  packages+=(g++-mingw-w64-x86-64-posix wine wine64 tmux xvfb perl ffmpeg
     libfreetype-dev libharfbuzz-dev fonts-dejavu-core fonts-tlwg-mono-ttf
     fonts-noto-cjk fonts-noto-color-emoji)
 bash tests/install.sh "${packages[@]}"
 
-# The widths' tables, the program's and the page's, made anew.
+# The widths' tables, the program's and the page's, and the compositions,
+# made anew.
 [ "$mode" != update ] || python3 text/widths.py
 jobs=$(nproc)
 full=$([ "$mode" = all ] && echo ON || echo OFF)
@@ -38,7 +39,7 @@ if [ "$mode" = update ]; then
   BARU_UPDATE=1 build-test/tests/baru_tests --gtest_filter='Letter.*'
   BARU_UPDATE=1 bash tests/web_show.sh
   git status --short tests/final_screen.txt tests/letter.json README.md docs \
-    web/README.txt text/widths.h web/widths.js
+    web/README.txt text/widths.h text/compositions.h web/widths.js
   exit
 fi
 

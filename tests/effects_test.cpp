@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdio>
 #include <cwchar>
+#include <sstream>
 
 #include "harness.h"
 #include "screen/screen.h"
 #include "text/cells.h"
+#include "text/typed.h"
 
 namespace {
 
@@ -44,6 +47,46 @@ TEST(Typewriter, EveryCharacterABuildTakesHasTheCLibrarysCells) {
     }
   }
   setlocale(LC_CTYPE, "C");
+}
+
+// The text the show types for a line, as a string.
+std::string typed(const std::string &given) {
+  std::string out(3 * given.size() + 8, '\0');
+  int n = typed_text(given.data(), static_cast<int>(given.size()), out.data(),
+                     static_cast<int>(out.size()));
+  return out.substr(0, static_cast<std::size_t>(n > 0 ? n : 0));
+}
+
+// Text is composed as Unicode's own test of its form C says
+// (NormalizationTest.txt, in Debian's unicode-data): each line's source,
+// composed and decomposed forms all come out as the composed one. And
+// what no screen draws as written is left out.
+TEST(Typewriter, TextComposedAsUnicodesOwnTestSays) {
+  FILE *data = popen("bzcat /usr/share/unicode/NormalizationTest.txt.bz2", "r");
+  ASSERT_TRUE(data);
+  char line[1024];
+  int checked = 0;
+  while (fgets(line, sizeof line, data)) {
+    if (line[0] == '#' || line[0] == '@')
+      continue;
+    std::istringstream fields(line);
+    std::string forms[3], field;
+    for (std::string &form : forms) {
+      std::getline(fields, field, ';');
+      std::istringstream hex(field);
+      for (unsigned c; hex >> std::hex >> c;) {
+        char bytes[4];
+        form.append(bytes, static_cast<std::size_t>(utf8_put(c, bytes, 4)));
+      }
+    }
+    for (const std::string &form : forms)
+      ASSERT_EQ(typed(form), forms[1]) << line;
+    checked++;
+  }
+  pclose(data);
+  EXPECT_GT(checked, 19000);
+  EXPECT_EQ(typed("☕️ 🎂️ 💖️ ❤️"), "☕ 🎂 💖 ❤️");
+  EXPECT_EQ(typed("\uFEFFbirth\u00ADday\u200B to\u2060day"), "birthday today");
 }
 
 // Each keystroke, a character whole with its marks, is on the screen

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "text/cells.h"
+#include "text/typed.h"
 
 namespace {
 
@@ -22,6 +23,15 @@ std::string letter_source() {
 // UTF-8 as it stands; only a quote or a backslash is escaped.
 std::string unescaped(const std::string &text) {
   return std::regex_replace(text, std::regex(R"(\\(.))"), "$1");
+}
+
+// The show types text composed, with what no screen draws left out.
+std::string typed(const std::string &raw) {
+  std::string text(3 * raw.size() + 8, '\0');
+  text.resize(static_cast<std::size_t>(
+      typed_text(raw.data(), static_cast<int>(raw.size()), text.data(),
+                 static_cast<int>(text.size()))));
+  return text;
 }
 
 // One call of the letter's script, in order.
@@ -49,7 +59,7 @@ std::vector<Step> read_letter() {
     const std::smatch &m = *at;
     if (m[1].matched) {
       steps.push_back({Step::line, std::stoi(m[1]), std::stoi(m[2]),
-                       std::stoi(m[4]), unescaped(m[3]), 0});
+                       std::stoi(m[4]), typed(unescaped(m[3])), 0});
     } else if (m[5].matched) {
       steps.push_back({Step::pause, 0, 0, 0, "", std::stoi(m[5])});
     } else {
@@ -68,11 +78,11 @@ const std::vector<Step> &letter() {
 std::vector<std::pair<std::string, std::string>> words() {
   std::string source = letter_source();
   static const std::regex word(
-      R"re(\n\s*Words\s+(\w+)\s*=\s*\w+\s*<\s*"((?:[^"\\]|\\.)*)"\s*>\s*;)re");
+      R"re(\n\s*const\s+char\s*\*\s*(\w+)\s*=\s*\w+\s*<\s*"((?:[^"\\]|\\.)*)"\s*>\s*;)re");
   std::vector<std::pair<std::string, std::string>> all;
   for (std::sregex_iterator at(source.begin(), source.end(), word), end;
        at != end; ++at)
-    all.emplace_back((*at)[1], unescaped((*at)[2]));
+    all.emplace_back((*at)[1], typed(unescaped((*at)[2])));
   return all;
 }
 

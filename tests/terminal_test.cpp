@@ -10,6 +10,9 @@
 #include "letter.h"
 #include "text/cells.h"
 
+// The tests' terminal's own count of a character's cells.
+extern "C" int vterm_unicode_width(uint32_t codepoint);
+
 namespace {
 
 // The screen as it stands at pause 301 of a run left alone.
@@ -82,6 +85,53 @@ TEST(Screen, ASmallWindowSaysWhatItNeedsTillItGrows) {
     ASSERT_EQ(write(terminal, "x", 1), 1);
   };
   EXPECT_EQ(text(run_baru(launch).at_end), final_screen_after_the_key());
+}
+
+// The frame's stars where the terminal's own count of cells puts them:
+// rows 0 and 22 whole, columns 0 and 69 of the rows between, none past.
+void expect_frame_stands(const Screen &screen, const char *when) {
+  for (int row = 0; row <= 22; row++) {
+    const std::string &line = screen[row];
+    char32_t first = 0, last = 0;
+    int col = 0;
+    for (std::size_t at = 0; at < line.size();) {
+      char32_t c = 0;
+      int n =
+          utf8_char(line.data() + at, static_cast<int>(line.size() - at), c);
+      int width = vterm_unicode_width(c);
+      first = width > 0 && col == 0 ? c : first;
+      last = width > 0 && col == 69 ? c : last;
+      col += width;
+      at += n > 0 ? static_cast<std::size_t>(n) : 1;
+    }
+    if (row == 0 || row == 22)
+      EXPECT_EQ(line, std::string(70, '*')) << when << ", row " << row;
+    else
+      EXPECT_TRUE(first == '*' && last == '*' && col == 70)
+          << when << ", row " << row << ": " << line;
+  }
+}
+
+// On a terminal that counts a character in other cells than the show (the
+// tests' own, with BARU_COUNTED_OTHERWISE set), that line's letters may
+// sit otherwise, but the frame stands: as the last page is typed, after
+// the redraw that follows a resize, and at the prompt.
+TEST(World, TheFrameStandsWhereATerminalCountsOtherwise) {
+  int last = static_cast<int>(show_pauses().size()) - 1;
+  Launch launch;
+  launch.hold_at = {last - 1, last};
+  Screen typed;
+  launch.while_held = [&](pid_t, int terminal) {
+    if (!typed.empty())
+      return;
+    typed = on_screen();
+    resize(terminal, 20, 60);
+    resize(terminal, 25, 80);
+  };
+  ProgramRun run = run_baru(launch);
+  expect_frame_stands(typed, "typed");
+  expect_frame_stands(run.at_hold, "redrawn");
+  expect_frame_stands(run.at_prompt, "at the prompt");
 }
 
 // Started with &, the show waits, stopped, till fg brings it forward.

@@ -85,6 +85,9 @@ constexpr int cells(char32_t c) {
 // Whether c joins the character before it on the screen.
 constexpr bool joins(char32_t c) { return cells(c) == 0 && !is_control(c); }
 
+// Whether c is drawn as an emoji by itself, wide and in colour.
+constexpr bool is_emoji(char32_t c) { return row_of(emoji, c) >= 0; }
+
 // The bytes at s that go out as one keystroke: a character with the
 // marks, selectors and joiners that follow it, so that no half-drawn
 // character shows. A control (the zero byte that ends a line among them)
@@ -104,6 +107,28 @@ constexpr int keystroke_bytes(const char *s, int n) {
   return length;
 }
 
+// Whether terminals may count a keystroke (see keystroke_bytes) in other
+// cells than the show: a mark, which some give a cell of its own, or an
+// emoji, which those that count by an older Unicode give one.
+constexpr bool counted_alike(const char *s, int n) {
+  char32_t c = 0;
+  int length = utf8_char(s, n, c);
+  return length == n && !is_emoji(c);
+}
+
+// The cells a keystroke may take at most on such a terminal: its own, and
+// a cell for each mark.
+constexpr int widest_cells(const char *s, int n) {
+  int most = 0;
+  for (int at = 0; at < n;) {
+    char32_t c = 0;
+    int length = utf8_char(s + at, n - at, c);
+    most += length == 0 || joins(c) ? 1 : cells(c);
+    at += length == 0 ? 1 : length;
+  }
+  return most;
+}
+
 // What a line of text is: its cells, or what keeps it from being drawn
 // as written, and where.
 enum class fault {
@@ -121,21 +146,29 @@ struct Reading {
   refusal why;
 };
 
+// A refused character's column is the cell it lands in; a mark's, its
+// letter's. After a digit, U+FE0F is the first half of a keycap, which is
+// refused as one.
 constexpr Reading read_text(const char *s, int n) {
-  int total = 0;
+  int total = 0, last = 0; // the cells, the last character's
   for (int at = 0; at < n;) {
-    char32_t c = 0;
+    char32_t c = 0, next = 0;
     int length = utf8_char(s + at, n - at, c);
-    int refused_row = length ? row_of(refused, c) : -1;
     if (length == 0)
       return {total, fault::not_utf8, at, 0, {}};
+    if (c == 0xFE0F && utf8_char(s + at + length, n - at - length, next) &&
+        next == 0x20E3)
+      c = next;
+    int refused_row = row_of(refused, c);
+    int column = joins(c) ? total - last : total;
     if (is_control(c))
       return {total, fault::control, total, c, {}};
     if (at == 0 && joins(c))
       return {total, fault::leading_mark, 0, c, {}};
     if (refused_row >= 0)
-      return {total, fault::drawn_differently, total, c,
+      return {total, fault::drawn_differently, column, c,
               refused[refused_row].why};
+    last = joins(c) ? last : cells(c);
     total += cells(c);
     at += length;
   }

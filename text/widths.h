@@ -191,6 +191,8 @@ enum class refusal {
   emoji_or_text_style_selector,
   newer_than_unicode_14,
   wide_on_some_terminals_narrow_on_others,
+  keycap_mark_drawn_off_its_digit,
+  wider_than_a_cell_as_text,
 };
 
 struct Refused {
@@ -201,7 +203,7 @@ struct Refused {
 // The same, one type each, which the build's message names (a compiler
 // may show an enum's value as a number).
 // clang-format off
-namespace drawn_differently {
+namespace because {
 struct unassigned_code_point {};
 struct private_use_character {};
 struct letters_reordered_or_joined {};
@@ -212,8 +214,10 @@ struct skin_tone_of_an_emoji {};
 struct emoji_or_text_style_selector {};
 struct newer_than_unicode_14 {};
 struct wide_on_some_terminals_narrow_on_others {};
-template <refusal why>
-using named = std::tuple_element_t<static_cast<int>(why), std::tuple<
+struct keycap_mark_drawn_off_its_digit {};
+struct wider_than_a_cell_as_text {};
+template <refusal reason>
+using named = std::tuple_element_t<static_cast<int>(reason), std::tuple<
     unassigned_code_point,
     private_use_character,
     letters_reordered_or_joined,
@@ -223,8 +227,47 @@ using named = std::tuple_element_t<static_cast<int>(why), std::tuple<
     skin_tone_of_an_emoji,
     emoji_or_text_style_selector,
     newer_than_unicode_14,
-    wide_on_some_terminals_narrow_on_others>>;
-} // namespace drawn_differently
+    wide_on_some_terminals_narrow_on_others,
+    keycap_mark_drawn_off_its_digit,
+    wider_than_a_cell_as_text>>;
+} // namespace because
+// clang-format on
+
+// Characters drawn as emoji by themselves, wide and in colour.
+struct Emoji {
+  char32_t first, last;
+};
+
+// clang-format off
+inline constexpr Emoji emoji[] = {
+    {0x231A, 0x231B}, {0x23E9, 0x23EC}, {0x23F0, 0x23F0},
+    {0x23F3, 0x23F3}, {0x25FD, 0x25FE}, {0x2614, 0x2615},
+    {0x2648, 0x2653}, {0x267F, 0x267F}, {0x2693, 0x2693},
+    {0x26A1, 0x26A1}, {0x26AA, 0x26AB}, {0x26BD, 0x26BE},
+    {0x26C4, 0x26C5}, {0x26CE, 0x26CE}, {0x26D4, 0x26D4},
+    {0x26EA, 0x26EA}, {0x26F2, 0x26F3}, {0x26F5, 0x26F5},
+    {0x26FA, 0x26FA}, {0x26FD, 0x26FD}, {0x2705, 0x2705},
+    {0x270A, 0x270B}, {0x2728, 0x2728}, {0x274C, 0x274C},
+    {0x274E, 0x274E}, {0x2753, 0x2755}, {0x2757, 0x2757},
+    {0x2795, 0x2797}, {0x27B0, 0x27B0}, {0x27BF, 0x27BF},
+    {0x2B1B, 0x2B1C}, {0x2B50, 0x2B50}, {0x2B55, 0x2B55},
+    {0x1F004, 0x1F004}, {0x1F0CF, 0x1F0CF}, {0x1F18E, 0x1F18E},
+    {0x1F191, 0x1F19A}, {0x1F1E6, 0x1F1FF}, {0x1F201, 0x1F201},
+    {0x1F21A, 0x1F21A}, {0x1F22F, 0x1F22F}, {0x1F232, 0x1F236},
+    {0x1F238, 0x1F23A}, {0x1F250, 0x1F251}, {0x1F300, 0x1F320},
+    {0x1F32D, 0x1F335}, {0x1F337, 0x1F37C}, {0x1F37E, 0x1F393},
+    {0x1F3A0, 0x1F3CA}, {0x1F3CF, 0x1F3D3}, {0x1F3E0, 0x1F3F0},
+    {0x1F3F4, 0x1F3F4}, {0x1F3F8, 0x1F43E}, {0x1F440, 0x1F440},
+    {0x1F442, 0x1F4FC}, {0x1F4FF, 0x1F53D}, {0x1F54B, 0x1F54E},
+    {0x1F550, 0x1F567}, {0x1F57A, 0x1F57A}, {0x1F595, 0x1F596},
+    {0x1F5A4, 0x1F5A4}, {0x1F5FB, 0x1F64F}, {0x1F680, 0x1F6C5},
+    {0x1F6CC, 0x1F6CC}, {0x1F6D0, 0x1F6D2}, {0x1F6D5, 0x1F6D7},
+    {0x1F6DC, 0x1F6DF}, {0x1F6EB, 0x1F6EC}, {0x1F6F4, 0x1F6FC},
+    {0x1F7E0, 0x1F7EB}, {0x1F7F0, 0x1F7F0}, {0x1F90C, 0x1F93A},
+    {0x1F93C, 0x1F945}, {0x1F947, 0x1F9FF}, {0x1FA70, 0x1FA7C},
+    {0x1FA80, 0x1FA88}, {0x1FA90, 0x1FABD}, {0x1FABF, 0x1FAC5},
+    {0x1FACE, 0x1FADB}, {0x1FAE0, 0x1FAE8}, {0x1FAF0, 0x1FAF8},
+};
 // clang-format on
 
 // clang-format off
@@ -652,6 +695,7 @@ inline constexpr Refused refused[] = {
     {0x208F, 0x208F, refusal::unassigned_code_point},
     {0x209D, 0x209F, refusal::unassigned_code_point},
     {0x20C1, 0x20CF, refusal::unassigned_code_point},
+    {0x20E3, 0x20E3, refusal::keycap_mark_drawn_off_its_digit},
     {0x20F1, 0x20FF, refusal::unassigned_code_point},
     {0x218C, 0x218F, refusal::unassigned_code_point},
     {0x2427, 0x243F, refusal::unassigned_code_point},
@@ -1291,7 +1335,9 @@ inline constexpr Refused refused[] = {
     {0x1F249, 0x1F24F, refusal::unassigned_code_point},
     {0x1F252, 0x1F25F, refusal::unassigned_code_point},
     {0x1F266, 0x1F2FF, refusal::unassigned_code_point},
+    {0x1F3F5, 0x1F3F5, refusal::wider_than_a_cell_as_text},
     {0x1F3FB, 0x1F3FF, refusal::skin_tone_of_an_emoji},
+    {0x1F54A, 0x1F54A, refusal::wider_than_a_cell_as_text},
     {0x1F6D8, 0x1F6DB, refusal::unassigned_code_point},
     {0x1F6DC, 0x1F6DC, refusal::newer_than_unicode_14},
     {0x1F6ED, 0x1F6EF, refusal::unassigned_code_point},

@@ -2,7 +2,8 @@
 """Writes, from the Unicode data Debian ships (unicode-data), the cells
 each character takes on a terminal, and the characters that the screens
 the show runs on do not all draw as written: text/widths.h for the
-program, web/widths.js (from web/widths.js.in) for the page's terminal.
+program, web/widths.js (from web/widths.js.in) for the page's terminal;
+and what composes a letter with its marks, text/compositions.h.
 
     python3 text/widths.py [TREE]
 
@@ -26,6 +27,8 @@ REASONS = [
     'emoji_or_text_style_selector',
     'newer_than_unicode_14',
     'wide_on_some_terminals_narrow_on_others',
+    'keycap_mark_drawn_off_its_digit',
+    'wider_than_a_cell_as_text',
 ]
 
 
@@ -41,17 +44,24 @@ def rows(name):
 
 
 def unicode_data():
-    """General category and bidi class of every assigned code point."""
+    """General category and bidi class of every assigned code point; the
+    combining class of those that have one, and the canonical
+    decompositions."""
     category, bidi, start = {}, {}, None
+    combining, decomposed = {}, {}
     for first, _, fields in rows('UnicodeData.txt'):
         name, cat, klass = fields[0], fields[1], fields[3]
+        if int(fields[2]):
+            combining[first] = int(fields[2])
+        if fields[4] and not fields[4].startswith('<'):
+            decomposed[first] = [int(c, 16) for c in fields[4].split()]
         if name.endswith(', First>'):
             start = first
             continue
         for c in range(start if name.endswith(', Last>') else first,
                        first + 1):
             category[c], bidi[c] = cat, klass
-    return category, bidi
+    return category, bidi, combining, decomposed
 
 
 def widths(category):
@@ -143,6 +153,10 @@ def refusals(category, bidi):
             why.update((c, 'skin_tone_of_an_emoji')
                        for c in range(first, last + 1))
     why[0xFE0E] = why[0xFE0F] = 'emoji_or_text_style_selector'
+    why[0x20E3] = 'keycap_mark_drawn_off_its_digit'
+    # Pictographs drawn as text wider than a cell in every font at hand
+    # (a dove, a rosette): the next letter is overdrawn.
+    why[0x1F54A] = why[0x1F3F5] = 'wider_than_a_cell_as_text'
     # Surrogates never come out of UTF-8; what reads them stops first.
     for c in range(0xD800, 0xE000):
         why.pop(c, None)
@@ -178,7 +192,7 @@ def version():
     return 'Unicode ' + words[words.index('Version') + 1]
 
 
-def header(width_runs, refused_runs):
+def header(width_runs, refused_runs, emoji_runs):
     return f'''\
 // How many cells each character takes on a terminal, and the characters
 // that the screens the show runs on do not all draw as written, which the
@@ -214,18 +228,88 @@ struct Refused {{
 // The same, one type each, which the build's message names (a compiler
 // may show an enum's value as a number).
 // clang-format off
-namespace drawn_differently {{
+namespace because {{
 {chr(10).join(f'struct {name} {{}};' for name in REASONS)}
-template <refusal why>
-using named = std::tuple_element_t<static_cast<int>(why), std::tuple<
+template <refusal reason>
+using named = std::tuple_element_t<static_cast<int>(reason), std::tuple<
 {(','+chr(10)).join(f'    {name}' for name in REASONS)}>>;
-}} // namespace drawn_differently
+}} // namespace because
+// clang-format on
+
+// Characters drawn as emoji by themselves, wide and in colour.
+struct Emoji {{
+  char32_t first, last;
+}};
+
+// clang-format off
+inline constexpr Emoji emoji[] = {{
+{table([f'{{0x{a:04X}, 0x{b:04X}}}' for a, b, _ in emoji_runs], 3)}
+}};
 // clang-format on
 
 // clang-format off
 inline constexpr Refused refused[] = {{
 {table([f'{{0x{a:04X}, 0x{b:04X}, refusal::{v}}}'
         for a, b, v in refused_runs], 1)}
+}};
+// clang-format on
+
+#endif
+'''
+
+
+def compositions(combining, decomposed):
+    """The header that composes a letter with its marks, as Unicode's
+    normalization form C does."""
+    excluded = {c for a, b, (prop, *_) in rows('DerivedNormalizationProps.txt')
+                if prop == 'Full_Composition_Exclusion'
+                for c in range(a, b + 1)}
+    pairs = sorted((into[0], into[1], c) for c, into in decomposed.items()
+                   if len(into) == 2 and c not in excluded)
+    return f'''\
+// What composes a letter with its marks, as Unicode's normalization form C
+// (NFC) does it: the order of marks, the canonical decompositions and the
+// pairs that compose. Made by text/widths.py from {version()}'s data
+// (Debian's unicode-data); never edited by hand.
+#ifndef BARU_TEXT_COMPOSITIONS_H
+#define BARU_TEXT_COMPOSITIONS_H
+
+// The marks' combining classes, by which marks on a letter are put in
+// order: {{first, last, class}}; 0 for every other character.
+struct Combining {{
+  char32_t first, last;
+  int order;
+}};
+
+// clang-format off
+inline constexpr Combining combining[] = {{
+{table([f'{{0x{a:04X}, 0x{b:04X}, {v}}}' for a, b, v in runs(combining, 0)],
+       3)}
+}};
+// clang-format on
+
+// A character and what it stands for: one character, or two (the second
+// 0 when one), each perhaps decomposed again. In the character's order.
+struct Decomposed {{
+  char32_t c, first, second;
+}};
+
+// clang-format off
+inline constexpr Decomposed decompositions[] = {{
+{table([f'{{0x{c:04X}, 0x{into[0]:04X}, 0x{(into + [0])[1]:04X}}}'
+        for c, into in sorted(decomposed.items())], 3)}
+}};
+// clang-format on
+
+// Two characters that compose into one: {{first, second, into}}, in the
+// pairs' order.
+struct Composed {{
+  char32_t first, second, into;
+}};
+
+// clang-format off
+inline constexpr Composed compositions[] = {{
+{table([f'{{0x{a:04X}, 0x{b:04X}, 0x{c:04X}}}' for a, b, c in pairs], 3)}
 }};
 // clang-format on
 
@@ -249,14 +333,19 @@ def write(path, text):
 def main():
     here = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     tree = sys.argv[1] if len(sys.argv) > 1 else here
-    category, bidi = unicode_data()
+    category, bidi, combining, decomposed = unicode_data()
     width_runs = runs(widths(category), 1)
     refused_runs = runs(refusals(category, bidi), None)
+    emoji_runs = runs({c: True for a, b, (prop,) in rows('emoji/emoji-data.txt')
+                       if prop == 'Emoji_Presentation'
+                       for c in range(a, b + 1)}, None)
     with open(os.path.join(here, 'web', 'widths.js.in'),
               encoding='utf-8') as template:
         page = script(width_runs, template.read())
     write(os.path.join(tree, 'text', 'widths.h'),
-          header(width_runs, refused_runs))
+          header(width_runs, refused_runs, emoji_runs))
+    write(os.path.join(tree, 'text', 'compositions.h'),
+          compositions(combining, decomposed))
     write(os.path.join(tree, 'web', 'widths.js'), page)
 
 
