@@ -1,8 +1,10 @@
 # `cmake --build <dir> --target video`: the show as baru-<version>.mp4 and
 # baru-<version>.cast in the build folder, made by baru_video (video/),
-# which is built only for it. What it needs (ffmpeg, libvterm, FreeType,
-# HarfBuzz, fonts) is looked for here; if anything is missing, the target
-# says what to install instead, and the build and packages go on without.
+# which is built only for it; `--target link_picture`, the video's first
+# frame as a link's preview, baru-<version>-link.png. What they need
+# (ffmpeg, libvterm, FreeType, HarfBuzz, fonts) is looked for here; if
+# anything is missing, the targets say what to install instead, and the
+# build and packages go on without.
 
 # The show's clock, preloaded into it by the video tool and the tests:
 # pauses return at once.
@@ -53,19 +55,22 @@ if(video_missing)
   set(again "cmake -S ${PROJECT_SOURCE_DIR} -B ${CMAKE_BINARY_DIR}")
   message(STATUS "The video target needs: sudo apt-get install ${packages}"
                  ", then ${again}")
-  add_custom_target(
-    video
-    COMMAND ${CMAKE_COMMAND} -E echo
-            "The video needs what is missing: sudo apt-get install ${packages}"
-    COMMAND ${CMAKE_COMMAND} -E echo "then configure again: ${again}"
-    COMMAND ${CMAKE_COMMAND} -E false)
+  foreach(target video link_picture)
+    add_custom_target(
+      ${target}
+      COMMAND ${CMAKE_COMMAND} -E echo
+              "The video and the link picture need: sudo apt-get install ${packages}"
+      COMMAND ${CMAKE_COMMAND} -E echo "then configure again: ${again}"
+      COMMAND ${CMAKE_COMMAND} -E false)
+  endforeach()
   return()
 endif()
 
 add_executable(
-  baru_video EXCLUDE_FROM_ALL video/main.cpp video/record.cpp
-             video/draw.cpp video/encode.cpp video/terminal.cpp
-             video/vterm_widths.cpp)
+  baru_video EXCLUDE_FROM_ALL
+  video/main.cpp video/record.cpp video/fonts.cpp video/draw.cpp
+  video/frames.cpp video/encode.cpp video/h264.cpp video/terminal.cpp
+  video/vterm_widths.cpp)
 target_include_directories(baru_video PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(baru_video PRIVATE PkgConfig::VIDEO_LIBS ${VTERM_ARCHIVE}
                                          util)
@@ -73,6 +78,24 @@ foreach(name MONO SANS THAI CJK EMOJI)
   target_compile_definitions(baru_video PRIVATE FONT_${name}="${FONT_${name}}")
 endforeach()
 target_compile_definitions(baru_video PRIVATE FFMPEG="${FFMPEG}")
+
+# The video's title: the page's, the letter's own in its language. It
+# stands in web/index.html's <title> today; this is the one place that
+# reads it, to be pointed wherever the show's words go.
+set(title_source ${PROJECT_SOURCE_DIR}/web/index.html)
+set(title_pattern "<title>([^<]*)</title>")
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${title_source})
+file(READ ${title_source} title)
+string(REGEX MATCH "${title_pattern}" title "${title}")
+set(title "${CMAKE_MATCH_1}")
+foreach(entity "&lt;;<" "&gt;;>" "&quot;;\"" "&#39;;'" "&amp;;&")
+  list(GET entity 0 name)
+  list(GET entity 1 character)
+  string(REPLACE "${name}" "${character}" title "${title}")
+endforeach()
+string(REPLACE "\\" "\\\\" title "${title}")
+string(REPLACE "\"" "\\\"" title "${title}")
+target_compile_definitions(baru_video PRIVATE VIDEO_TITLE="${title}")
 # Last, where fonts-noto-core is installed: Noto for the other scripts.
 target_compile_definitions(
   baru_video PRIVATE FONTS_OTHER_SCRIPTS="/usr/share/fonts/truetype/noto")
@@ -81,12 +104,32 @@ if(BARU_SANITIZE)
   target_link_options(baru_video PRIVATE ${sanitize})
 endif()
 
+# The music file may come, change or go: a stamp stands for it, written
+# anew only when it does (cmake/video_music.cmake).
+set(music ${PROJECT_SOURCE_DIR}/athousandyears.mp3)
+set(music_stamp ${CMAKE_BINARY_DIR}/video_music.stamp)
 add_custom_target(
-  video
-  COMMAND
-    baru_video $<TARGET_FILE:baru> $<TARGET_FILE:show_clock>
-    ${PROJECT_SOURCE_DIR}/athousandyears.mp3
-    ${CMAKE_BINARY_DIR}/baru-${PROJECT_VERSION}
-  DEPENDS baru baru_video show_clock
+  video_music
+  COMMAND ${CMAKE_COMMAND} -D music=${music} -D stamp=${music_stamp} -P
+          ${PROJECT_SOURCE_DIR}/cmake/video_music.cmake
+  BYPRODUCTS ${music_stamp})
+
+set(video ${CMAKE_BINARY_DIR}/baru-${PROJECT_VERSION})
+add_custom_command(
+  OUTPUT ${video}.mp4 ${video}.cast
+  COMMAND baru_video $<TARGET_FILE:baru> $<TARGET_FILE:show_clock> ${music}
+          ${video}
+  DEPENDS baru baru_video show_clock ${music_stamp}
   USES_TERMINAL
   COMMENT "The show as baru-${PROJECT_VERSION}.mp4 and .cast")
+add_custom_target(video DEPENDS ${video}.mp4 ${video}.cast)
+add_dependencies(video video_music)
+
+set(link_picture ${CMAKE_BINARY_DIR}/baru-${PROJECT_VERSION}-link.png)
+add_custom_command(
+  OUTPUT ${link_picture}
+  COMMAND baru_video --link-picture $<TARGET_FILE:baru>
+          $<TARGET_FILE:show_clock> ${link_picture}
+  DEPENDS baru baru_video show_clock
+  COMMENT "The greeting and the date as a link's picture")
+add_custom_target(link_picture DEPENDS ${link_picture})

@@ -35,14 +35,18 @@ add_custom_command(
   COMMAND npm ci --omit=dev --no-audit --no-fund --loglevel=error
   WORKING_DIRECTORY ${npm}
   DEPENDS ${page}/package.json ${page}/package-lock.json)
-# The page with xterm.js's stylesheet inside, and xterm.js from its module
-# build (cmake/web_page.cmake).
+include(${PROJECT_SOURCE_DIR}/cmake/web_link.cmake)
+include(${PROJECT_SOURCE_DIR}/cmake/web_font.cmake)
+# The page, with xterm.js's stylesheet and its font inside and, where the
+# site's address is known, its link's picture named; and xterm.js from its
+# module build (cmake/web_page.cmake).
 add_custom_command(
   OUTPUT ${site}/index.html ${site}/xterm.js
   COMMAND ${CMAKE_COMMAND} -D page=${page} -D xterm=${xterm} -D site=${site}
+          -D link_tags=${link_tags} -D font=${font} -D base64=${BASE64}
           -P ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake
   DEPENDS ${page}/index.html ${xterm}/lib/xterm.mjs ${xterm}/css/xterm.css
-          ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake)
+          ${font} ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake ${link_tags})
 add_custom_target(xterm ALL DEPENDS ${site}/index.html ${site}/xterm.js)
 
 # The package: the site's files by name, so a music file put into site/

@@ -1,6 +1,8 @@
 # Run by the web build (cmake -P) with -D page=<web/> -D xterm=<xterm.js's
-# package> -D site=<site/>: the page and the terminal as the site serves
-# them, lighter and quicker to show than the packages give them.
+# package> -D site=<site/> -D link_tags=<the link's tags> -D font=<the
+# page's font> -D base64=<coreutils' base64>: the page and the terminal as
+# the site serves them, lighter and quicker to show than the packages give
+# them.
 #
 # index.html takes xterm.js's stylesheet in the place marked for it: a
 # stylesheet of its own would hold back the page's first words until it
@@ -13,6 +15,24 @@ if(at EQUAL -1)
   message(FATAL_ERROR "${page}/index.html has no ${mark}")
 endif()
 string(REPLACE "${mark}" "<style>\n${css}</style>" html "${html}")
+# A link's preview with a picture, where the site's address is known
+# (cmake/web_link.cmake): its tags at the head's end.
+file(READ ${link_tags} tags)
+string(REPLACE "</head>" "${tags}</head>" html "${html}")
+
+# Its font inside it too (cmake/web_font.cmake), there for the first words.
+execute_process(COMMAND ${base64} -w 0 ${font} OUTPUT_VARIABLE encoded
+                RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "${base64} could not read ${font}")
+endif()
+set(named "url(letter.woff2)")
+string(FIND "${html}" "${named}" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "${page}/index.html names no ${named}")
+endif()
+string(REPLACE "${named}" "url(data:font/woff2;base64,${encoded})" html
+               "${html}")
 file(WRITE ${site}/index.html "${html}")
 
 # xterm.js from its module build, a third smaller, made a classic script:

@@ -18,12 +18,13 @@ mode=${1:-all}
 packages=(cmake g++ pkg-config libgtest-dev libvterm-dev mpg123 lame
   python3:python3 unicode-data bzcat:bzip2)
 # The Windows build under Wine, in tmux and in its console window (Xvfb),
-# and perl, which composes its screen as the console does; the video's tool: ffmpeg, FreeType, HarfBuzz and the
-# fonts it draws with.
+# and perl, which composes its screen as the console does; the video's
+# tool: ffmpeg, FreeType, HarfBuzz and the fonts it draws with, Noto's for
+# other scripts too, whose characters it lists with python3-fonttools.
 [ "$mode" != all ] ||
   packages+=(g++-mingw-w64-x86-64-posix wine wine64 tmux xvfb perl ffmpeg
     libfreetype-dev libharfbuzz-dev fonts-dejavu-core fonts-tlwg-mono-ttf
-    fonts-noto-cjk fonts-noto-color-emoji)
+    fonts-noto-cjk fonts-noto-color-emoji fonts-noto-core python3-fonttools)
 bash tests/install.sh "${packages[@]}"
 
 # The widths' tables, the program's and the page's, and the compositions,

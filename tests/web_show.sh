@@ -6,13 +6,21 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash tests/install.sh emscripten chromium node:nodejs npm:npm
+bash tests/install.sh emscripten chromium node:nodejs npm:npm \
+  fonts-dejavu-core fonttools python3-brotli fonts-noto-mono
+# A link's picture is drawn by the video's tool, with what it needs.
+bash tests/install.sh ffmpeg pkg-config libvterm-dev libfreetype-dev \
+  libharfbuzz-dev fonts-dejavu-core fonts-tlwg-mono-ttf fonts-noto-cjk \
+  fonts-noto-color-emoji
 # The README's pictures show every script a letter may be written in.
 [ "${BARU_UPDATE:-}" != 1 ] ||
   bash tests/install.sh fonts-noto-cjk fonts-noto-color-emoji
 
 emcmake cmake -S . -B build-web
 cmake --build build-web -j "$(nproc)" --target package
+# A site that knows its address names its link's picture: its page alone.
+emcmake cmake -S . -B build-web-linked -DBARU_SITE_URL=https://example.org/ko/
+cmake --build build-web-linked -j "$(nproc)" --target xterm link_picture
 rm -rf build-web/unpacked && mkdir build-web/unpacked
 (cd build-web/unpacked && cmake -E tar xf ../baru-*-web.zip)
 (cd web && npm ci --no-audit --no-fund --loglevel=error)

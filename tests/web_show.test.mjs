@@ -154,6 +154,31 @@ function fitOf(page) {
   });
 }
 
+// Tab reaches a button, seen, `place` unmoved; gives the picture before.
+async function tabSeen(page, place = () => fitOf(page)) {
+  const [before, where] = [await page.screenshot(), await place()];
+  await page.keyboard.press('Tab');
+  assert.ok(!(await page.screenshot()).equals(before), 'focus not seen');
+  assert.deepEqual(await place(), where, 'the letter moved');
+  return before;
+}
+
+// The box around what is lit in a picture: [left, right, top, bottom].
+const litBox = (page, png) => page.evaluate(async (url) => {
+  const image = await createImageBitmap(await (await fetch(url)).blob());
+  const { width, height } = image;
+  const context = new OffscreenCanvas(width, height).getContext('2d');
+  context.drawImage(image, 0, 0);
+  const { data } = context.getImageData(0, 0, width, height);
+  const lit = [...data.keys()].filter((i) => i % 4 === 0 && data[i] > 128);
+  const [xs, ys] = [lit.map((i) => i / 4 % width), lit.map((i) => i / 4)];
+  return [Math.min(...xs), Math.max(...xs), Math.floor(Math.min(...ys) /
+    width), Math.floor(Math.max(...ys) / width)];
+}, `data:image/png;base64,${png.toString('base64')}`);
+
+// Noto Sans Mono the browser's monospace, whose cells are not the page's.
+process.env.FONTCONFIG_FILE = new URL('noto_monospace.conf', import.meta.url)
+  .pathname;
 let browser;
 before(async () => { browser = await launchChromium(); });
 after(() => browser.close());
@@ -184,8 +209,10 @@ test(`${where}: Tab reaches the button, Enter or Space opens the letter ` +
   // reaches the button, and Enter on it opens the letter, as Space does.
   const othersKeys = ['F1', 'F6', 'F12', 'Escape', 'Control+c', 'Alt+x',
     'Meta+x'];
-  for (const key of [...othersKeys, 'Tab', 'Shift+Tab', 'Tab'])
+  for (const key of [...othersKeys, 'Tab', 'Shift+Tab'])
     await page.keyboard.press(key);
+  await page.clock.runFor(100); // the terminal drawn
+  await tabSeen(page);
   assert.deepEqual(await page.evaluate(() => [document.body.dataset.show,
     document.activeElement.textContent]), ['ready', 'Open the letter']);
   const enter = () => page.keyboard.press('Enter');
@@ -213,6 +240,7 @@ test(`${where}: Tab reaches the button, Enter or Space opens the letter ` +
 
   await page.keyboard.press('x');
   assert.equal(await show(page), 'over');
+  await page.keyboard.press('Enter'); // at once: the end note stands first
   await page.clock.runFor(1000);
   assert.equal(await screenOf(page), endScreen, 'the key echoed');
   assert.deepEqual(await logOf(page), textsOf(endScreen));
@@ -221,7 +249,8 @@ test(`${where}: Tab reaches the button, Enter or Space opens the letter ` +
   const joined = await page.evaluate(() => window.joined);
   assert.deepEqual(joined.filter(([, lang]) => lang).map(([text, lang]) =>
     `${lang} ${text}`), ownWords.map((text) => `en ${text}`));
-  for (const key of ['Tab', 'Escape', 'F6'])
+  await tabSeen(page);
+  for (const key of ['Escape', 'F6'])
     await page.keyboard.press(key);
   assert.equal(await show(page), 'over', 'opened again by a key not its own');
   assert.equal(await musicOn(page, enter), 'playing');
@@ -256,6 +285,8 @@ async (t) => {
 
   await page.touchscreen.tap(195, 422);
   await page.locator('body[data-show="over"]').waitFor({ state: 'attached' });
+  await page.clock.runFor(150);
+  await page.touchscreen.tap(195, 422); // a double tap's second: kept out
   await page.clock.runFor(1000);
   assert.equal(await screenOf(page), endScreen);
   assert.deepEqual(page.errors, []);
@@ -263,12 +294,15 @@ async (t) => {
 
 // A slow phone's link: 1.6 Mbit/s, 150 ms a request. Until the gesture
 // has been made, nothing but the page itself comes: its words must stand
-// without any script or stylesheet.
+// without any script or stylesheet, Tab seen on them, and stand within
+// 3 px as the terminal takes their place.
 for (const [device, options, gesture] of [
   ['a desktop', { viewport: { width: 1024, height: 640 } },
     (page) => page.mouse.click(512, 320)],
   ['a phone held upright', { viewport: { width: 390, height: 844 },
     hasTouch: true, isMobile: true }, (page) => page.touchscreen.tap(195, 422)],
+  ['a phone held sideways', { viewport: { width: 844, height: 390 },
+    hasTouch: true, isMobile: true }, (page) => page.touchscreen.tap(422, 195)],
 ])
 test(`on a slow link, on ${device}: words in view within 1.5 s, before ` +
      'any script; a tap then opens the letter once it can, the music from ' +
@@ -279,20 +313,28 @@ test(`on a slow link, on ${device}: words in view within 1.5 s, before ` +
   const link = await page.context().newCDPSession(page);
   await link.send('Network.emulateNetworkConditions', { offline: false,
     latency: 150, downloadThroughput: 200000, uploadThroughput: 200000 });
-  let letIn;
+  let letIn, showIn; // the scripts, and the show's own after them
   const held = new Promise((resolve) => { letIn = resolve; });
+  const showHeld = new Promise((resolve) => { showIn = resolve; });
   await page.route((asked) => !/\/(athousandyears\.mp3)?$/.test(asked.pathname),
-    async (route) => { await held; await route.continue(); });
+    async (route) => {
+      await (/baru\.js$/.test(route.request().url()) ? showHeld : held);
+      await route.continue();
+    });
 
   await page.goto(url, { waitUntil: 'commit' });
   const painted = await (await page.waitForFunction(() => performance
     .getEntriesByName('first-contentful-paint')[0]?.startTime)).jsonValue();
   assert.ok(painted < 1500, `first words after ${painted} ms`);
-  for (const words of ['#likeness', ...options.isMobile ? ['#turn'] : []]) {
+  const upright = options.viewport.height > options.viewport.width;
+  for (const words of ['#likeness', ...upright ? ['#turn'] : []]) {
     const { x, y, width, height } = await page.locator(words).boundingBox();
     assert.ok(x >= 0 && y >= 0 && x + width <= options.viewport.width &&
       y + height <= options.viewport.height, `${words} out of view`);
   }
+  const likeness = await tabSeen(page,
+    () => page.locator('#likeness').boundingBox());
+  await page.keyboard.press('Shift+Tab');
 
   // The tap unlocks the music, silent and not yet fetched; it plays from
   // its start as the show opens (seen at the show's first pause).
@@ -306,10 +348,41 @@ test(`on a slow link, on ${device}: words in view within 1.5 s, before ` +
         window.atOpen ??= [music.paused, music.currentTime];
     }).observe(document.body, { attributes: true }));
     letIn();
+    await page.locator('#likeness').waitFor({ state: 'detached' });
+    const [before, after] = [await litBox(page, likeness),
+      await litBox(page, await page.screenshot())];
+    assert.ok(before.every((edge, i) => Math.abs(edge - after[i]) <= 3),
+      `lit before the scripts ${before}, after ${after}`);
+    showIn();
   }), 'playing');
   await page.locator('#likeness').waitFor({ state: 'detached' });
   assert.deepEqual(await page.evaluate(() => window.atOpen), [false, 0]);
   assert.deepEqual(page.errors, []);
+});
+
+// A link to a site built with its address (tests/web_show.sh builds one
+// for https://example.org/ko/) shows a picture from the site, as large as
+// a link's preview takes it (its greeting and date are the video tests');
+// a site built without names no picture, nor any address.
+test('a link to the site shows its picture, from the site, where the ' +
+     'build knew its address, and none where it did not', () => {
+  const tagsOf = (build) => Object.fromEntries([...readFileSync(new URL(
+    `../${build}/site/index.html`, import.meta.url), 'utf8').matchAll(
+    /<meta (?:property|name)="((?:og|twitter):[\w:]+)" content="([^"]*)">/g)]
+    .map(([, name, content]) => [name, content]));
+  const linked = tagsOf('build-web-linked');
+  assert.equal(linked['og:url'], 'https://example.org/ko/');
+  assert.equal(linked['twitter:card'], 'summary_large_image');
+  const file = linked['og:image'].replace('https://example.org/ko/', '');
+  assert.match(file, /^\w+\.png$/, 'a picture in the site');
+  const png = readFileSync(new URL(`../build-web-linked/site/${file}`,
+    import.meta.url));
+  const [width, height] = [png.readUInt32BE(16), png.readUInt32BE(20)];
+  assert.ok(png.toString('latin1', 1, 4) === 'PNG' && width >= 1200 &&
+    height >= 630 && Math.abs(width / height - 1.91) < 0.02,
+  `${width}x${height}`);
+  assert.deepEqual(Object.keys(tagsOf('build-web')).filter((name) =>
+    /image|url|twitter/.test(name)), []);
 });
 
 // The page's terminal counts cells by widths.js, which text/widths.py

@@ -102,28 +102,8 @@ static void cut_into_runs(const std::string &all, Recording &recording) {
   recording.end_ms = now;
 }
 
-// The show's folder, removed too if the tool is interrupted (Ctrl-C).
-static char folder[] = "/tmp/baru-video-XXXXXX";
-
-static void remove_folder_and_end(int number) {
-  rmdir(folder);
-  std::signal(number, SIG_DFL);
-  raise(number);
-}
-
-static void remove_folder() {
-  rmdir(folder);
-  std::signal(SIGINT, SIG_DFL);
-  std::signal(SIGTERM, SIG_DFL);
-}
-
-bool record(const char *program, const char *clock, Recording &recording) {
-  if (!mkdtemp(folder)) {
-    perror("baru_video: a folder for the show");
-    return false;
-  }
-  std::signal(SIGINT, remove_folder_and_end);
-  std::signal(SIGTERM, remove_folder_and_end);
+bool record(const char *program, const char *clock, const char *folder,
+            Recording &recording) {
   // Named from here, since the show starts in its own folder.
   char *program_path = realpath(program, nullptr);
   char *clock_path = realpath(clock, nullptr);
@@ -135,7 +115,6 @@ bool record(const char *program, const char *clock, Recording &recording) {
   free(clock_path);
   if (child < 0) {
     perror("baru_video: a terminal for the show");
-    remove_folder();
     return false;
   }
   std::string all;
@@ -149,7 +128,6 @@ bool record(const char *program, const char *clock, Recording &recording) {
   close(terminal);
   int status = 0;
   waitpid(child, &status, 0);
-  remove_folder();
   if (!ended)
     return false;
   cut_into_runs(all, recording);
@@ -188,10 +166,17 @@ bool write_cast(const std::string &path, const Recording &recording) {
           "{\"version\": 2, \"width\": %d, \"height\": %d, "
           "\"env\": {\"TERM\": \"xterm-256color\"}}\n",
           recorded_cols, recorded_rows);
+  // What the show wrote after its key, the line break for the shell, is
+  // left out: the recording ends on the prompt, cursor and all, held there
+  // as long as the video.
   for (const Output &run : recording.runs) {
+    if (run.ms >= recording.end_ms)
+      break;
     fprintf(file, "[%d.%03d, \"o\", ", run.ms / 1000, run.ms % 1000);
     put_json_string(file, run.bytes);
     fputs("]\n", file);
   }
+  fprintf(file, "[%d.%03d, \"o\", \"\"]\n", recording.end_ms / 1000,
+          recording.end_ms % 1000);
   return fclose(file) == 0;
 }

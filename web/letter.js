@@ -11,36 +11,40 @@
 
 // The terminal never takes focus (a phone would raise its keyboard), so its
 // cursor is drawn as a focused console draws it. The show draws nothing
-// right of column 69, so 70 columns centre its frame. Characters take the
-// cells that the show counts them by (widths.js, set through the
-// terminal's proposed API): a wide one two, a mark none.
+// right of column 69, so 70 columns centre its frame. Its font is the
+// page's own (index.html), another only for what that one lacks.
+// Characters take the cells that the show counts them by (widths.js, set
+// through the terminal's proposed API): a wide one two, a mark none.
 const terminal = new Terminal({
   cols: 70, rows: 25, scrollback: 0, cursorInactiveStyle: 'block',
-  allowProposedApi: true,
+  fontFamily: '"Letter Mono", monospace', allowProposedApi: true,
 });
 terminal.unicode.register(widths);
 terminal.unicode.activeVersion = widths.version;
 terminal.open(document.getElementById('terminal'));
 
-// The largest font at which all cells fit the window: the frame and the
-// prompt below it, whole. On a window much taller than wide (a phone held
-// upright) the terminal lies on its side at the size the phone turned
-// would show; a window only a little taller than wide keeps it upright.
+// The font size index.html works out for the terminal, the largest at
+// which all cells fit the window: the frame and the prompt below it,
+// whole; its likeness of the invitation stands in it. A window narrower
+// than 9 to 10 (a phone held upright) has the terminal on its side at the
+// size the phone turned would show; one only a little taller than wide
+// keeps it upright. A browser that rounds the font's height otherwise
+// (Firefox rounds its ascent and its descent each up to a whole pixel) may
+// need it a little smaller: a tenth of a pixel at a time, so that its
+// rows still fill the window as nearly as they can.
+const box = document.getElementById('terminal');
+const narrow = matchMedia('(max-aspect-ratio: 9/10)');
 function fitFont() {
   const screen = terminal.element.querySelector('.xterm-screen');
-  terminal.options.fontSize = 100;
-  const scale = (width, height) => Math.min(width / screen.offsetWidth,
-    height / screen.offsetHeight);
-  const turned = scale(innerWidth, innerHeight) <
-    0.9 * scale(innerHeight, innerWidth);
+  const turned = narrow.matches;
   document.body.toggleAttribute('data-turned', turned);
   const [width, height] = turned ? [innerHeight, innerWidth]
     : [innerWidth, innerHeight];
-  terminal.options.fontSize = Math.floor(100 * scale(width, height) * 2) / 2;
-  // Cells are whole pixels, so the scaled font can still be a pixel over.
+  let tenths = Math.round(10 * parseFloat(getComputedStyle(box).fontSize));
+  terminal.options.fontSize = tenths / 10;
   while ((screen.offsetWidth > width || screen.offsetHeight > height) &&
-    terminal.options.fontSize > 1)
-    terminal.options.fontSize -= 0.5;
+    tenths > 10)
+    terminal.options.fontSize = --tenths / 10;
   centre(screen.offsetWidth, screen.offsetHeight, turned);
 }
 
@@ -48,14 +52,23 @@ function fitFont() {
 // stray lines. Turned, it swings a quarter turn clockwise about its
 // top-left corner, then moves right by its height.
 function centre(width, height, turned) {
-  const box = document.getElementById('terminal');
   const [across, down] = turned ? [height, width] : [width, height];
   box.style.left = `${Math.floor((innerWidth - across) / 2)}px`;
   box.style.top = `${Math.floor((innerHeight - down) / 2)}px`;
   box.style.transform = turned ? `translateX(${height}px) rotate(90deg)` : '';
+  // The cells' size, for index.html's marks of a button's words.
+  box.style.setProperty('--cell-width', `${width / 70}px`);
+  box.style.setProperty('--cell-height', `${height / 25}px`);
 }
 fitFont();
 addEventListener('resize', fitFont);
+// Measured again once the page's font is surely there: a browser may still
+// be loading it, though it is inside the page, and cells measured in
+// another font would not fit the letter's.
+document.fonts.load('1em "Letter Mono"').then(() => {
+  terminal.options.fontSize = 1; // another size, so measured anew
+  fitFont();
+});
 
 // The invitation as soon as the terminal stands, the page's likeness of it
 // gone in the same frame. xterm.js draws no cursor until it has had focus
@@ -215,10 +228,14 @@ const endNote = '\x1b[?25l' + // DECTCEM: hide the cursor
 
 /* --------------------------- Keys and taps ----------------------------- */
 
-// The show starts on a gesture, the first time or again after the end.
+// The show starts on a gesture, the first time or again after the end
+// note has stood a second: the second tap of a double tap that ended it,
+// or a key pressed twice, never wipes the last page.
+let endedAt = 0;
 function openLetter() {
   const state = document.body.dataset.show;
-  if (state !== 'ready' && state !== 'over')
+  if (state !== 'ready' &&
+    !(state === 'over' && performance.now() - endedAt >= 1000))
     return;
   if (state === 'over')
     terminal.write('\x1b[?25h'); // DECTCEM: the cursor back for the show
@@ -235,6 +252,7 @@ function endShow() {
   if (!answer)
     return;
   document.body.dataset.show = 'over';
+  endedAt = performance.now();
   answer();
   answer = null;
   // The page's own words are English, whatever the letter's language.
