@@ -79,14 +79,10 @@ foreach(name MONO SANS THAI CJK EMOJI)
 endforeach()
 target_compile_definitions(baru_video PRIVATE FFMPEG="${FFMPEG}")
 
-# The video's title: the page's, the letter's own in its language, as the
-# letter's source says it, a C string there already.
-set(letter_source ${PROJECT_SOURCE_DIR}/baru.cpp)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${letter_source})
-file(READ ${letter_source} title)
-string(REGEX MATCH "page_title = [a-z_]+<\"(([^\"\\]|\\.)*)\">" title
-             "${title}")
-target_compile_definitions(baru_video PRIVATE VIDEO_TITLE="${CMAKE_MATCH_1}")
+# The video's title: the page's, the letter's own in its language.
+include(cmake/said.cmake)
+said(page_title title)
+target_compile_definitions(baru_video PRIVATE VIDEO_TITLE="${title}")
 # Last, where fonts-noto-core is installed: Noto for the other scripts.
 target_compile_definitions(
   baru_video PRIVATE FONTS_OTHER_SCRIPTS="/usr/share/fonts/truetype/noto")

@@ -216,7 +216,7 @@ var Module = {
   },
 };
 
-/* ----------------------------- The ending ------------------------------ */
+/* ------------------------------ At the end ----------------------------- */
 
 // In the prompt's place, dimmed, with no cursor: the show is over, and the
 // letter above stays as it stands.
