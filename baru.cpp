@@ -6,16 +6,31 @@
 #include "platform/platform.h"
 #include "screen/screen.h"
 
-// The greeting and the date on row 2 stay; the rest of the page goes.
-[[maybe_unused]] static void turn_page() {
-  gotoxy(3, 22);
-  pause_ms(2000);
-  clear_continue();
-  clear_content();
-}
+// Every word the show says around the letter, on every screen, in the
+// reader's language; the page's title and description in the letter's;
+// the two languages' tags ("id", "en", "fr", "zh-Hans"...).
+// clang-format off
+constexpr struct {
+  const char *letter_language = language<"id">;
+  const char *words_language = language<"en">;
+  const char *loading_caption = caption<"Loading, please wait . . .">;
+  const char *loaded_caption = caption<"Loading, completed . . .">;
+  const char *prompt = prompt_row<"press any key to exit ...">;
+  const char *too_small = notice<"Make this window at least 70 x 24 to read the letter">;
+  const char *page_title = page_words<"Sebuah surat untukmu">;
+  const char *page_description = page_words<"Surat ulang tahun untukmu, diketik baris demi baris.">;
+  const char *invitation = page_row<"Click, tap or press a key to open the letter.">;
+  const char *turn_the_phone = page_words<"↺ Turn your phone to read the letter">;
+  const char *open_button = page_words<"Open the letter">;
+  const char *again_button = page_words<"Read the letter again">;
+  const char *end_note = prompt_row<"The end. Click, tap or press a key to read it again.">;
+} said;
+// clang-format on
+
+static void turn_page();
 
 static void show_letter() {
-  draw_loading(7, 10);
+  draw_loading(7, 10, said.loading_caption, said.loaded_caption);
   clear_frame();
 
   // One line of code a line of the letter: <column, row, text>(pace).
@@ -66,8 +81,16 @@ static void show_letter() {
   // clang-format on
 }
 
+// The greeting and the date on row 2 stay; the rest of the page goes.
+[[maybe_unused]] static void turn_page() {
+  gotoxy(3, 22);
+  pause_ms(2000);
+  clear_continue();
+  clear_content();
+}
+
 int main() {
-  console_clear();
+  console_clear(said.too_small);
   music_start();
 
   draw_line(0, 70, 0, '*');
@@ -78,7 +101,7 @@ int main() {
   show_letter();
 
   gotoxy(3, 24);
-  printf("%s", "press any key to exit ...");
+  printf("%s", said.prompt);
   key_read();
   console_exit();
   return 0;

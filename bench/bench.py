@@ -9,6 +9,7 @@ the write calls and bytes the program makes (counted with strace, pauses
 made instant).
 """
 import fcntl
+import json
 import os
 import pty
 import re
@@ -21,7 +22,9 @@ import threading
 import time
 
 TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-PROMPT = b"press any key to exit ..."
+# The show's prompt, as the letter says it.
+with open(os.path.join(TOP, "tests", "letter.json"), encoding="utf-8") as f:
+    PROMPT = json.load(f)["words"]["prompt"].encode()
 
 
 def build(work):

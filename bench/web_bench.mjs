@@ -19,7 +19,7 @@ if (!existsSync(path.join(top, 'web', 'node_modules', 'playwright-core')))
   run('npm', ['ci', '--no-audit', '--no-fund'], path.join(top, 'web'));
 const { launchChromium, serveSite, site } = await import(
   '../tests/web_browser.mjs');
-const { pausesMs } = JSON.parse(
+const { pausesMs, words } = JSON.parse(
   readFileSync(path.join(top, 'tests', 'letter.json'), 'utf8'));
 const browser = await launchChromium();
 
@@ -74,11 +74,11 @@ await page.addInitScript(() => addEventListener('click', (event) => {
 }, { capture: true, once: true }));
 await page.goto(url);
 await page.locator('body[data-show="ready"]').waitFor();
-await page.evaluate(() => terminal.onWriteParsed(() => {
+await page.evaluate((prompt) => terminal.onWriteParsed(() => {
   const row = terminal.buffer.active.getLine(24).translateToString();
-  if (!window.promptAt && row.includes('press any key to exit ...'))
+  if (!window.promptAt && row.includes(prompt))
     window.promptAt = performance.now();
-}));
+}), words.prompt);
 console.log(`real run, about ${Math.round(pauses) + 1} s ...`);
 await page.mouse.click(512, 320);
 await page.waitForFunction(() => window.promptAt, null,

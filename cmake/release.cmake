@@ -17,13 +17,18 @@ if(WIN32)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README.txt DESTINATION .)
   set(CPACK_GENERATOR ZIP)
 else()
-  # In bin, not games: /usr/games is missing from root's PATH and from
-  # some users', and the letter should start by its name for whoever
-  # it is given to.
+  # The man page quotes the prompt, as the letter's source says it.
+  include(cmake/said.cmake)
+  said(prompt PROMPT)
+  string(REPLACE "\\\\" "\\e" PROMPT "${PROMPT}")
+  string(REPLACE "\\\"" "\"\"" PROMPT "${PROMPT}")
   configure_file(docs/baru.6 baru.6 @ONLY)
   # Compressed, as man pages are installed; -n leaves the date out.
   execute_process(COMMAND gzip -9nf baru.6
                   WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  # In bin, not games: /usr/games is missing from root's PATH and from
+  # some users', and the letter should start by its name for whoever
+  # it is given to.
   install(TARGETS baru RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/baru.6.gz
           DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)

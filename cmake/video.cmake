@@ -79,22 +79,9 @@ foreach(name MONO SANS THAI CJK EMOJI)
 endforeach()
 target_compile_definitions(baru_video PRIVATE FFMPEG="${FFMPEG}")
 
-# The video's title: the page's, the letter's own in its language. It
-# stands in web/index.html's <title> today; this is the one place that
-# reads it, to be pointed wherever the show's words go.
-set(title_source ${PROJECT_SOURCE_DIR}/web/index.html)
-set(title_pattern "<title>([^<]*)</title>")
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${title_source})
-file(READ ${title_source} title)
-string(REGEX MATCH "${title_pattern}" title "${title}")
-set(title "${CMAKE_MATCH_1}")
-foreach(entity "&lt;;<" "&gt;;>" "&quot;;\"" "&#39;;'" "&amp;;&")
-  list(GET entity 0 name)
-  list(GET entity 1 character)
-  string(REPLACE "${name}" "${character}" title "${title}")
-endforeach()
-string(REPLACE "\\" "\\\\" title "${title}")
-string(REPLACE "\"" "\\\"" title "${title}")
+# The video's title: the page's, the letter's own in its language.
+include(cmake/said.cmake)
+said(page_title title)
 target_compile_definitions(baru_video PRIVATE VIDEO_TITLE="${title}")
 # Last, where fonts-noto-core is installed: Noto for the other scripts.
 target_compile_definitions(

@@ -39,16 +39,21 @@ include(${PROJECT_SOURCE_DIR}/cmake/web_link.cmake)
 include(${PROJECT_SOURCE_DIR}/cmake/web_font.cmake)
 # The page, with xterm.js's stylesheet and its font inside and, where the
 # site's address is known, its link's picture named; and xterm.js from its
-# module build (cmake/web_page.cmake).
+# module build (cmake/web_page.cmake); then the show's own words in it, as
+# the letter's source says them (cmake/web_words.mjs).
+find_program(NODE node REQUIRED)
 add_custom_command(
   OUTPUT ${site}/index.html ${site}/xterm.js
   COMMAND ${CMAKE_COMMAND} -D page=${page} -D xterm=${xterm} -D site=${site}
           -D link_tags=${link_tags} -D font=${font}
           -D cells_font=${cells_font} -D base64=${BASE64}
           -P ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake
+  COMMAND ${NODE} ${PROJECT_SOURCE_DIR}/cmake/web_words.mjs
+          ${letter_source} ${page}/widths.js ${site}/index.html
   DEPENDS ${page}/index.html ${xterm}/lib/xterm.mjs ${xterm}/css/xterm.css
           ${font} ${cells_font} ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake
-          ${link_tags})
+          ${link_tags} ${PROJECT_SOURCE_DIR}/cmake/web_words.mjs
+          ${letter_source} ${page}/widths.js)
 add_custom_target(xterm ALL DEPENDS ${site}/index.html ${site}/xterm.js)
 
 # The package: the site's files by name, so a music file put into site/

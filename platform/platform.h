@@ -5,7 +5,9 @@
 #ifndef BARU_PLATFORM_PLATFORM_H
 #define BARU_PLATFORM_PLATFORM_H
 
-void console_clear();            // blank screen, cursor at the top-left
+// Blank screen, cursor at the top-left; in a window too small for the
+// letter, the notice given stands in its place, where the platform can tell.
+void console_clear(const char *small_window_notice);
 void music_start();              // "athousandyears.mp3", never waited for
 void cursor_place(int x, int y); // column x, row y, counted from 0
 void pause_ms(int ms);           // blocks; no clock is read

@@ -161,8 +161,8 @@ static void release_terminal() {
 // Larger than anything the show writes between two pauses.
 static char gathered[16384];
 
-void console_clear() {
-  pictured = follow_stdout();
+void console_clear(const char *small_window_notice) {
+  pictured = follow_stdout(small_window_notice);
   setvbuf(stdout, gathered, _IOFBF, sizeof gathered);
   hold_terminal();
   printf("\x1b[2J"); // ED 2: erase the whole display

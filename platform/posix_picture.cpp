@@ -173,10 +173,13 @@ static bool too_small() {
          window.ws_row > 0 && (window.ws_col < 70 || window.ws_row < 24);
 }
 
-bool follow_stdout() {
+static const char *notice = "";
+
+bool follow_stdout(const char *small_window_notice) {
   FILE *stream = isatty(1) ? followed() : nullptr;
   if (!stream)
     return false;
+  notice = small_window_notice;
   blank_picture();
   stdout = stream;
   withheld = too_small();
@@ -248,27 +251,24 @@ static int draw_picture() {
 }
 
 // Erase, then the notice in the middle of the window, broken at blanks
-// into lines that fit it.
+// into lines that fit it, as many as its rows hold.
 static int draw_notice() {
-  static const char notice[] =
-      "Make this window at least 70 x 24 to read the letter";
-  int width = window.ws_col, lines = 0, starts[8], lengths[8];
-  for (int at = 0, len = sizeof notice - 1; at < len && lines < 8; lines++) {
-    int end = at + width < len ? at + width : len;
-    while (end < len && end > at && notice[end] != ' ')
-      end--;
-    if (end == at) // a word wider than the window: cut it
-      end = at + width < len ? at + width : len;
+  int width = window.ws_col, lines = 0, starts[25], lengths[25];
+  for (int at = 0, len = static_cast<int>(strlen(notice));
+       at < len && lines < 25 && lines < window.ws_row; lines++) {
+    int end = at + line_bytes(notice + at, len - at, width);
     starts[lines] = at;
-    lengths[lines] = end - at;
-    at = end + (notice[end] == ' ');
+    lengths[lines] = end - at - (notice[end - 1] == ' ');
+    at = end;
   }
   int n = sprintf(drawn, "\x1b[2J"); // ED 2: erase the whole display
   int top = (window.ws_row - lines) / 2;
-  for (int line = 0; line < lines; line++) // CUP, centred, then the line
+  for (int line = 0; line < lines; line++) { // CUP, centred, then the line
+    int cells = text_cells(notice + starts[line], lengths[line]);
     n += sprintf(drawn + n, "\x1b[%d;%dH%.*s", top + line + 1,
-                 (width - lengths[line]) / 2 + 1, lengths[line],
+                 width > cells ? (width - cells) / 2 + 1 : 1, lengths[line],
                  notice + starts[line]);
+  }
   return n;
 }
 

@@ -6,8 +6,9 @@
 #include <csignal>
 
 // When stdout is a terminal, makes it a stream that follows every byte
-// into the picture; says whether it did.
-bool follow_stdout();
+// into the picture; says whether it did. The notice stands in the
+// picture's place while the window is too small for it.
+bool follow_stdout(const char *small_window_notice);
 
 // Set from a signal handler: the terminal's screen or size may have
 // changed since it was last drawn.

@@ -26,8 +26,8 @@ EM_ASYNC_JS(void, key_after_prompt, (), { await Module.keyAfterPrompt(); });
 static char gathered[16384];
 
 // The page may run the show again; stdout takes its buffer once, before
-// anything is written.
-void console_clear() {
+// anything is written. The page's terminal is always 70x25: no notice.
+void console_clear(const char *) {
   static bool buffered = false;
   if (!buffered) {
     setvbuf(stdout, gathered, _IOFBF, sizeof gathered);

@@ -181,7 +181,8 @@ static void show_gathered() {
 
 // The interpreter clears the console before stdout is piped: it hands a
 // form feed to an output that is not a console.
-void console_clear() {
+// The console keeps a screen buffer larger than its window: no notice.
+void console_clear(const char *) {
   setvbuf(stdout, gathered, _IOFBF, sizeof gathered);
   system("cls");
   pipe_stdout();

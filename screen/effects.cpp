@@ -42,9 +42,9 @@ void type_sentence(int x, int y, int n_chars, const char *line, int pace) {
 
 // Anchor (x, y) is the first of the 50 bar cells; the captions stand two
 // rows above it, the percentage right of the closing bracket.
-void draw_loading(int x, int y) {
+void draw_loading(int x, int y, const char *waiting, const char *completed) {
   gotoxy(x + 15, y - 2);
-  printf("%s", "Loading, please wait . . .");
+  printf("%s", waiting);
   gotoxy(x - 1, y);
   putchar('[');
   gotoxy(x + 51, y);
@@ -64,6 +64,6 @@ void draw_loading(int x, int y) {
   gotoxy(1, y - 2);
   clear_line();
   gotoxy(x + 16, y - 2);
-  printf("%s", "Loading, completed . . .");
+  printf("%s", completed);
   pause_ms(3000);
 }

@@ -18,6 +18,7 @@ void clear_content();  // rows 4-21, columns 1-68, between two 1000 ms pauses
 
 // Timed effects.
 void type_sentence(int x, int y, int n_chars, const char *line, int pace);
-void draw_loading(int x, int y);
+// The captions, in the reader's language, stand two rows above the bar.
+void draw_loading(int x, int y, const char *waiting, const char *completed);
 
 #endif

@@ -1,13 +1,15 @@
 // For the Windows console's own window (Wine's wineconsole in the tests):
-// runs the program given in this console, and once its prompt stands,
-// writes the console's own cells to the file given, a row a line in UTF-8
-// (half a character beyond U+FFFF as U+FFFD), then presses a key and
-// returns the program's exit status.
+// runs the program given in this console, and once its prompt (as the
+// file given last holds it) stands, writes the console's own cells to the
+// file given, a row a line in UTF-8 (half a character beyond U+FFFF as
+// U+FFFD), then presses a key and returns the program's exit status.
 #include <windows.h>
 
 #include <cstdio>
 
 static CHAR_INFO cells[25][80];
+
+static wchar_t prompt[81]; // the letter's, as its file gives it in UTF-8
 
 static bool prompt_stands(HANDLE console) {
   SMALL_RECT all = {0, 0, 79, 24};
@@ -17,14 +19,20 @@ static bool prompt_stands(HANDLE console) {
     return false;
   for (int col = 0; col < 80; col++)
     row[col] = cells[24][col].Char.UnicodeChar;
-  return wcsstr(row, L"press any key to exit ...") != nullptr;
+  return wcsstr(row, prompt) != nullptr;
 }
 
 int main(int argc, char **argv) {
   STARTUPINFOA start = {};
   start.cb = sizeof start;
   PROCESS_INFORMATION run;
-  FILE *out = argc == 3 ? fopen(argv[2], "wb") : nullptr;
+  char words[4 * 80] = {};
+  FILE *given = argc == 4 ? fopen(argv[3], "rb") : nullptr;
+  if (!given || !fgets(words, sizeof words, given) ||
+      !MultiByteToWideChar(CP_UTF8, 0, words, -1, prompt, 80))
+    return 2;
+  fclose(given);
+  FILE *out = fopen(argv[2], "wb");
   if (!out || !CreateProcessA(nullptr, argv[1], nullptr, nullptr, FALSE, 0,
                               nullptr, nullptr, &start, &run))
     return 2;

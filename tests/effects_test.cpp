@@ -159,7 +159,8 @@ TEST(Typewriter, EmptyLineStillPlacesTheCursor) {
 const Capture &bar() {
   static const Capture drawn = capture([] {
     draw_frame();
-    draw_loading(7, 10);
+    draw_loading(7, 10, "Loading, please wait . . .",
+                 "Loading, completed . . .");
   });
   return drawn;
 }

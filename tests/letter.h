@@ -19,10 +19,14 @@ int pages();
 // turn leaves it).
 Screen page(int number, bool own = true);
 
+// One of the show's own words, as the letter's source says them: "prompt",
+// "loading_caption"...
+std::string said(const std::string &name);
+
 std::string final_screen(); // as text: the screen when the prompt appears
 std::string final_screen_after_the_key(); // the shell given a line below
 
-// The pages and the pauses' total, as JSON.
+// The pages, the pauses' total and the show's own words, as JSON.
 std::string letter_json();
 
 // How long the show lasts, as the documents state it: "3 minutes 43

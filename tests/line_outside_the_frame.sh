@@ -6,7 +6,7 @@
 # and the page, a column on the frame, a byte that is not UTF-8, a tab, a
 # mark first, a line separator, and each kind of character some screens
 # draw otherwise, by its code point and column, with what to write
-# instead.
+# instead. So do the show's own words.
 set -uo pipefail
 compiler=$1 top=$2
 work=$(mktemp -d)
@@ -35,22 +35,42 @@ rows=(
   '4, 9, "sign \u06dd1"|<8, U\+06DD, because::letters_reordered_or_joined, instead'
   '4, 6, "a\u2028break"|<5, U\+2028, because::a_control_character_such_as_a_tab, instead'
 )
+# The show's own words, each where it stands: a caption too long for the
+# frame, a prompt past its row, a notice no small window holds, a tag that
+# names no language, and what a line may not hold.
+words=(
+  'caption<"Loading the letter for you, please wait a little . . .">|too_many_cells_for_where_the_words_stand_with_room_for<54, 46>'
+  'prompt_row<"press any key to close the letter and to go back to where you were ...">|too_many_cells_for_where_the_words_stand_with_room_for<70, 67>'
+  'notice<"Vergrößere dieses Fenster auf mindestens siebzig Spalten und vierundzwanzig Zeilen, damit dieser lange Geburtstagsbrief vollständig lesbar wird, bitte">|a_notice_of_lines_in_a_window_of_40_columns_use_at_most<5, 4>'
+  'language<"english">|not_a_language_tag_write_one_such_as_en_id_fr_or_zh_Hans_from_byte<'
+  'page_words<"Open\tthe letter">|<5, U\+0009, because::a_control_character_such_as_a_tab, instead'
+)
 for row in "${rows[@]}"; do
   echo "  type_line<${row%%|*}>(200);"
 done >"$work/lines"
-sed "/^  clear_frame();/r $work/lines" "$top/baru.cpp" >"$work/baru.cpp"
-first=$(grep -n '^  clear_frame();' "$work/baru.cpp" | cut -d: -f1)
+for i in "${!words[@]}"; do
+  echo "  const char *word_$i = ${words[i]%%|*};"
+done >"$work/words"
+sed -e "/^  clear_frame();/r $work/lines" -e "/^constexpr struct {/r $work/words" \
+  "$top/baru.cpp" >"$work/baru.cpp"
 # Every error, where clang would stop at 20.
 limit=$("$compiler" --version | grep -q clang && echo -ferror-limit=0)
 if said=$("$compiler" -std=c++20 -fsyntax-only $limit -I "$top" "$work/baru.cpp" 2>&1); then
   echo "built with every line"
   exit 1
 fi
-for i in "${!rows[@]}"; do
-  # The first error at the line: short, and the template's words after it,
-  # a code point U<'+', '2', '0', 'E', '3'> read as U+20E3.
-  at=$(grep -m1 "baru.cpp:$((first + i + 1)):[0-9]*: error: " <<<"$said")
-  code=$(sed "s/U<'+'/U+/; s/, '\([0-9A-F]\)'/\1/g; s/U+\([0-9A-F]*\)>/U+\1/" <<<"$at")
-  grep -qE "error: .*${rows[i]#*|}" <<<"$code" && [ ${#at} -lt 240 ] ||
-    { echo "line $((i + 1)) said: ${at:-nothing} in: $said"; exit 1; }
-done
+# The first error at each: short, and the template's words after it.
+check() { # <first line> <rows...>
+  local first=$1 i=0
+  shift
+  for row in "$@"; do
+    at=$(grep -m1 "baru.cpp:$((first + i + 1)):[0-9]*: error: " <<<"$said")
+    # A code point U<'+', '2', '0', 'E', '3'> read as U+20E3.
+    code=$(sed "s/U<'+'/U+/; s/, '\([0-9A-F]\)'/\1/g; s/U+\([0-9A-F]*\)>/U+\1/" <<<"$at")
+    grep -qE "error: .*${row#*|}" <<<"$code" && [ ${#at} -lt 240 ] ||
+      { echo "row $((i + 1)) said: ${at:-nothing} in: $said"; exit 1; }
+    i=$((i + 1))
+  done
+}
+check "$(grep -n '^  clear_frame();' "$work/baru.cpp" | cut -d: -f1)" "${rows[@]}"
+check "$(grep -n '^constexpr struct {' "$work/baru.cpp" | cut -d: -f1)" "${words[@]}"

@@ -56,8 +56,18 @@ TEST(Screen, ASmallWindowSaysWhatItNeedsTillItGrows) {
   Launch launch;
   launch.rows = 20;
   launch.cols = 60;
+  // The letter's notice, broken at blanks to the window's width, centred.
   Screen notice(20);
-  notice[9] = "    Make this window at least 70 x 24 to read the letter";
+  std::string words = said("too_small");
+  std::vector<std::string> lines;
+  for (int at = 0, n = static_cast<int>(words.size()); at < n;) {
+    int length = line_bytes(words.data() + at, n - at, 60);
+    lines.push_back(words.substr(at, length - (words[at + length - 1] == ' ')));
+    at += length;
+  }
+  for (std::size_t line = 0; line < lines.size(); line++)
+    put(notice, (60 - text_cells(lines[line].data(), lines[line].size())) / 2,
+        static_cast<int>((20 - lines.size()) / 2 + line), lines[line]);
   Screen shown;
   disturbed_at_300(
       [&](pid_t, int terminal) {

@@ -10,9 +10,10 @@ import { runInNewContext } from 'node:vm';
 import { launchChromium, screenOf, serveSite, siteOnDisk } from
   './web_browser.mjs';
 
-// Each page of the letter as the screen shows it before its turn, and the
-// pauses' total, as the C++ tests work them out from the show itself.
-const { pages, pausesMs } = JSON.parse(readFileSync(
+// Each page of the letter as the screen shows it before its turn, the
+// pauses' total and the show's own words, as the C++ tests work them out
+// from the show itself.
+const { pages, pausesMs, words } = JSON.parse(readFileSync(
   new URL('letter.json', import.meta.url), 'utf8'));
 const letterPage = (number) => pages[number - 1].join('\n');
 
@@ -20,8 +21,7 @@ const finalScreen = readFileSync(new URL('final_screen.txt', import.meta.url),
   'utf8').split('\n').slice(0, 25).map((row) => row.trimEnd()).join('\n');
 
 // After the last key: the letter as it stands, the prompt's row saying so.
-const endScreen = finalScreen.replace(/[^\n]*$/,
-  '   The end. Click, tap or press a key to read it again.');
+const endScreen = finalScreen.replace(/[^\n]*$/, `   ${words.end_note}`);
 
 // A screen reader's view: Playwright's of chromium's accessibility tree,
 // of the page and of the texts in its log.
@@ -34,13 +34,12 @@ const logOf = async (page) => (await page.getByRole('log').ariaSnapshot())
 // the prompt's row, two blanks or more apart.
 const textsOf = (screen) => screen.split('\n').flatMap((row) =>
   row.replace(/^\*+|\*+$/g, '').trim().split(/ {2,}/)).filter(Boolean);
-const loading = 'Loading, please wait . . .';
-const loaded = 'Loading, completed . . .';
+const loading = words.loading_caption;
+const loaded = words.loaded_caption;
 const wholeTexts = [loading, loaded, ...textsOf([...pages.flat(), finalScreen]
   .join('\n'))];
-// The program's own words, the only English ones in the log.
-const ownWords = [loading, loaded, 'press any key to exit ...',
-  textsOf(endScreen).pop()];
+// The program's own words, the only ones in their own language in the log.
+const ownWords = [loading, loaded, words.prompt, words.end_note];
 
 // Moves the page's clock on half a second at a time until the screen is
 // `expected`, for as long as the whole show at most. Every page stands
@@ -193,17 +192,19 @@ test(`${where}: Tab reaches the button, Enter or Space opens the letter ` +
   assert.equal(await page.evaluate(() => terminal.unicode.activeVersion), '15');
 
   await page.clock.runFor(0);
-  assert.match(await screenOf(page), /press a key to open the letter/);
+  assert.ok((await screenOf(page)).includes(words.invitation));
   assert.ok(!page.asked.includes('athousandyears.mp3'), 'music before a key');
-  assert.equal(await heard(page), '- button "Open the letter"\n- log');
+  assert.equal(await heard(page), `- button "${words.open_button}"\n- log`);
 
-  // A link's preview: a title, a description, no host (Open Graph's image).
-  const [lang, title, description, ...og] = await page.evaluate(() => [
+  // A link's preview: the letter's title and description, in its language
+  // (no host: Open Graph's image).
+  const said = await page.evaluate(() => [
     document.documentElement.lang, ...[...document.querySelectorAll(
       'title, meta[name=description], meta[property^="og:"]')]
       .map((tag) => tag.content ?? tag.text)]);
-  assert.deepEqual(og, ['website', title, description]);
-  assert.ok(lang && description && title !== 'baru');
+  assert.deepEqual(said, [words.letter_language, words.page_title,
+    words.page_description, 'website', words.page_title,
+    words.page_description]);
 
   // Keys that move about the page, or the browser's, open nothing; Tab
   // reaches the button, and Enter on it opens the letter, as Space does.
@@ -214,7 +215,7 @@ test(`${where}: Tab reaches the button, Enter or Space opens the letter ` +
   await page.clock.runFor(100); // the terminal drawn
   await tabSeen(page);
   assert.deepEqual(await page.evaluate(() => [document.body.dataset.show,
-    document.activeElement.textContent]), ['ready', 'Open the letter']);
+    document.activeElement.textContent]), ['ready', words.open_button]);
   const enter = () => page.keyboard.press('Enter');
   assert.equal(await musicOn(page, from === serveSite ? enter
     : () => page.keyboard.press('Space')), 'playing');
@@ -244,18 +245,21 @@ test(`${where}: Tab reaches the button, Enter or Space opens the letter ` +
   await page.clock.runFor(1000);
   assert.equal(await screenOf(page), endScreen, 'the key echoed');
   assert.deepEqual(await logOf(page), textsOf(endScreen));
-  assert.match(await heard(page), /\n- button "Read the letter again"$/);
-  // The program's own words joined once each, and only they as English.
+  assert.ok((await heard(page)).endsWith(
+    `\n- button "${words.again_button}"`));
+  // The program's own words joined once each, and only they in their own
+  // language.
   const joined = await page.evaluate(() => window.joined);
   assert.deepEqual(joined.filter(([, lang]) => lang).map(([text, lang]) =>
-    `${lang} ${text}`), ownWords.map((text) => `en ${text}`));
+    `${lang} ${text}`), ownWords.map((text) =>
+    `${words.words_language} ${text}`));
   await tabSeen(page);
   for (const key of ['Escape', 'F6'])
     await page.keyboard.press(key);
   assert.equal(await show(page), 'over', 'opened again by a key not its own');
   assert.equal(await musicOn(page, enter), 'playing');
   await page.clock.runFor(500);
-  assert.match(await screenOf(page), /Loading, please wait/);
+  assert.ok((await screenOf(page)).includes(loading));
   assert.deepEqual(await logOf(page), [loading]);
   assert.deepEqual(page.errors, []);
 });

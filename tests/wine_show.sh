@@ -30,12 +30,16 @@ wineboot -i >/dev/null 2>&1
 
 cd "$(dirname "$exe")"
 start=$(date +%s)
+# The letter's prompt, the expected screen's last row.
+prompt=$(sed -n '25s/^ *//p' "$expected")
 if [ -n "$reader" ]; then
   # It runs the show in its console, waits for the prompt (ten minutes at
   # most), writes the console's cells, presses a key and ends with it.
   cp "$reader" console_cells.exe
   status=0
-  xvfb-run -a wineconsole console_cells.exe baru.exe "$work/screen" ||
+  printf '%s' "$prompt" >"$work/prompt"
+  xvfb-run -a wineconsole console_cells.exe baru.exe "$work/screen" \
+    "$work/prompt" ||
     status=$?
   echo "$status" >"$work/status"
 else
@@ -46,7 +50,7 @@ fi
 # The whole show takes about four minutes; wait for the prompt, no longer
 # than ten.
 until [ -n "$reader" ] ||
-  tmux -L "$socket" capture-pane -p | grep -q 'press any key to exit'; do
+  tmux -L "$socket" capture-pane -p | grep -qF "$prompt"; do
   if [ $(($(date +%s) - start)) -gt 600 ]; then
     echo "no prompt after 600 s; the screen:"
     tmux -L "$socket" capture-pane -p

@@ -181,4 +181,22 @@ constexpr int text_cells(const char *s, int n) {
   return text.what == fault::none ? text.cells : -1;
 }
 
+// The bytes of the first line when the n bytes of text at s are broken at
+// blanks into lines of at most width cells, the blank it ends at with
+// them; a word wider than a line is broken between two characters.
+constexpr int line_bytes(const char *s, int n, int width) {
+  int at = 0, used = 0, blank = -1;
+  for (char32_t c = ' '; at < n; at += keystroke_bytes(s + at, n - at)) {
+    if (s[at] == ' ')
+      blank = at;
+    if (utf8_char(s + at, n - at, c) == 0 || (used += cells(c)) > width)
+      break;
+  }
+  if (at == n)
+    return n;
+  if (blank >= 0)
+    return blank + 1;
+  return at > 0 ? at : keystroke_bytes(s, n);
+}
+
 #endif

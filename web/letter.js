@@ -77,8 +77,8 @@ Promise.all([...document.fonts].map((face) => face.load())).then(() => {
 // gone in the same frame. xterm.js draws no cursor until it has had focus
 // or a screen switch; DECRST 47 switches to the main screen, where it
 // already is.
-terminal.write('\x1b[?47l' + '\x1b[12;13H' + // CUP: row 12, column 13
-  'Click, tap or press a key to open the letter.',
+terminal.write('\x1b[?47l' + // CUP: row 12, centred
+  `\x1b[12;${invitationColumn + 1}H${said.invitation}`,
 () => document.getElementById('likeness').remove());
 
 /* ------------------------- For a screen reader ------------------------- */
@@ -142,9 +142,9 @@ function showStanding() {
   }
 }
 
-// The program's own words (a caption, the prompt) are English, whatever
-// the letter's language.
-const standOwn = (run) => stand(run, 'en');
+// The program's own words (a caption, the prompt) are in their own
+// language, whatever the letter's.
+const standOwn = (run) => stand(run, said.words_language);
 
 // Each placement ends the text written after the one before. The loading
 // bar's figures hold no letter; a caption does. The terminal then places
@@ -219,14 +219,14 @@ var Module = {
   },
 };
 
-/* ----------------------------- The ending ------------------------------ */
+/* ------------------------------ At the end ----------------------------- */
 
 // In the prompt's place, dimmed, with no cursor: the show is over, and the
 // letter above stays as it stands.
 const endNote = '\x1b[?25l' + // DECTCEM: hide the cursor
   '\x1b[25;1H\x1b[2K' + // CUP: row 25; EL 2: erase the row
   '\x1b[2m' + // SGR 2: faint
-  '   The end. Click, tap or press a key to read it again.' +
+  `   ${said.end_note}` +
   '\x1b[m'; // SGR 0: back to normal
 
 /* --------------------------- Keys and taps ----------------------------- */
@@ -258,7 +258,7 @@ function endShow() {
   endedAt = performance.now();
   answer();
   answer = null;
-  // The page's own words are English, whatever the letter's language.
+  // The page's own words are in their own language, as the program's.
   terminal.write(endNote, () => {
     standOwn(written());
     showStanding();
