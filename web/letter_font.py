@@ -139,10 +139,15 @@ def main():
     wide = two_cells(widths_h)
     dejavu = TTFont(dejavu_path, lazy=True)
     has = dejavu.getBestCmap()
+    shown = {c for c in text if unicodedata.category(c)[0] != 'C' and
+             ord(c) not in wide}
     with open(text_path, 'w', encoding='utf-8') as out:
-        out.write(''.join(sorted({c for c in text if ord(c) not in wide})))
-    cells_font({ord(c) for c in text if ord(c) not in wide | has.keys() and
-                ord(c) >= 0x20 and unicodedata.category(c)[0] not in 'MC'},
+        out.write(''.join(sorted(shown)))
+    # Not a mark, nor a letter that the browser draws in DejaVu Sans Mono
+    # as the letter and marks it stands for (ế as e, ̂ and ́).
+    cells_font({ord(c) for c in shown if unicodedata.category(c)[0] != 'M'
+                and not all(ord(part) in has for part in
+                            unicodedata.normalize('NFD', c))},
                dejavu, cells_path)
 
 
