@@ -3,19 +3,21 @@
 
     letter_font.py LETTER WIDTHS_H DEJAVU_SANS_MONO TEXT CELLS
 
-TEXT: the letter's characters as the page gets them, composed (e and
-U+0301 as é), for DejaVu Sans Mono to be cut to; not those the show
-counts two cells wide (Chinese, an emoji), whose glyph in it is one cell
-wide: they come from the browser's fonts, as wide as their cells.
+TEXT: the characters of the letter's source as the page gets them,
+composed (e and U+0301 as é), for DejaVu Sans Mono to be cut to; not
+formatting, which the build leaves out, nor what the show counts two
+cells wide (Chinese, an emoji, ☕), whose glyph there is one cell wide:
+that comes from the browser's fonts, as wide as its cells.
 
-CELLS: Letter Cells, as WOFF2, the letter's one-cell characters that
-DejaVu Sans Mono lacks, each from the first of Noto's fonts that has it,
-in a cell of the same width: scaled down where it is wider, centred. Else
-the browser draws a pictograph that is text by default (🕯) from its
-colour emoji, two cells wide over the next letter; and a halfwidth sound
-mark (ﾞ) narrower than a cell, which xterm.js widens by a letter-spacing
-that the browser gives the kana and its mark together only once, so the
-row drifts. Empty when the letter holds none.
+CELLS: Letter Cells, as WOFF2: the one-cell characters of TEXT that
+DejaVu Sans Mono lacks, each from the first of Noto's fonts that has it
+(others, Thai, are left to the browser's fonts), in a cell of the same
+width, scaled down where wider. Else the browser draws a pictograph that
+is text by default (🕯) from its colour emoji, two cells wide over the
+next letter; and a halfwidth sound mark (ﾞ) narrower than a cell, which
+xterm.js widens by a letter-spacing that the browser gives the kana and
+its mark together only once, so the row drifts. An empty file when the
+letter holds none.
 """
 import glob
 import re
@@ -97,9 +99,10 @@ def cells_font(chars, dejavu, path):
     for c in sorted(chars):
         font = next((f for f in fonts if c in f.getBestCmap()), None)
         if font is None and missing:
-            sys.exit(f'The letter holds U+{c:04X} ({chr(c)}), which the page '
-                     'draws from Noto\'s fonts: sudo apt-get install '
-                     'fonts-noto-core fonts-noto-cjk, then build again.')
+            sys.exit(f'The page\'s font lacks U+{c:04X} ({chr(c)}) of the '
+                     'letter, which it takes from Noto\'s fonts: sudo apt-get '
+                     'install fonts-noto-core fonts-noto-cjk, then build '
+                     'again.')
         if font is not None:
             names[c] = f'u{c:04X}'
             glyphs[names[c]] = in_a_cell(font, font.getBestCmap()[c], cell,
