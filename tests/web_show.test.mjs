@@ -364,12 +364,10 @@ test(`on a slow link, on ${device}: words in view within 1.5 s, before ` +
   assert.deepEqual(page.errors, []);
 });
 
-// The world letter (tests/web_show.sh builds its site), its last page at
-// the prompt, read from a screenshot, on a desktop and on a phone held
-// sideways: every character of the frame's rows drawn, nothing in a blank
-// cell (pictographs drawn as emoji reach over the next), and each row's
-// stars where row 0's are, within 1.5 px (a halfwidth sound mark drawn
-// narrower than a cell moves the rest of its row).
+// The world letter's last page (its site: tests/web_show.sh) at the
+// prompt, from a screenshot: each character of the frame's rows drawn,
+// nothing in a blank cell (a symbol drawn as an emoji reaches over), each
+// row's stars within 1.5 px of row 0's (a narrow sound mark moves them).
 const worldSite = new URL('../build-web-world/site', import.meta.url).pathname;
 const inkOf = (page, png) => page.evaluate(async (url) => {
   const image = await createImageBitmap(await (await fetch(url)).blob());
@@ -420,7 +418,7 @@ test(`the world letter on ${device}: every character drawn in its cells, ` +
     (music) => serveSite(music, worldSite));
   await page.mouse.click(10, 10);
   for (let ms = 0; ms < 2 * pausesMs &&
-    !/press any key/.test(await screenOf(page)); ms += 1000)
+    !await page.evaluate(() => answer); ms += 1000)
     await page.clock.runFor(1000);
   await page.clock.runFor(100); // the terminal drawn
   assert.match(await screenOf(page), /❤ ♥ ★ ✓ ☺ ✌ ☝ ✍ ☘ ☀ ✈ ⏸/);
