@@ -45,14 +45,15 @@ find_program(NODE node REQUIRED)
 add_custom_command(
   OUTPUT ${site}/index.html ${site}/xterm.js
   COMMAND ${CMAKE_COMMAND} -D page=${page} -D xterm=${xterm} -D site=${site}
-          -D link_tags=${link_tags} -D font=${font} -D base64=${BASE64}
+          -D link_tags=${link_tags} -D font=${font}
+          -D cells_font=${cells_font} -D base64=${BASE64}
           -P ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake
   COMMAND ${NODE} ${PROJECT_SOURCE_DIR}/cmake/web_words.mjs
-          ${PROJECT_SOURCE_DIR}/baru.cpp ${page}/widths.js ${site}/index.html
+          ${letter_source} ${page}/widths.js ${site}/index.html
   DEPENDS ${page}/index.html ${xterm}/lib/xterm.mjs ${xterm}/css/xterm.css
-          ${font} ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake ${link_tags}
-          ${PROJECT_SOURCE_DIR}/cmake/web_words.mjs ${PROJECT_SOURCE_DIR}/baru.cpp
-          ${page}/widths.js)
+          ${font} ${cells_font} ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake
+          ${link_tags} ${PROJECT_SOURCE_DIR}/cmake/web_words.mjs
+          ${letter_source} ${page}/widths.js)
 add_custom_target(xterm ALL DEPENDS ${site}/index.html ${site}/xterm.js)
 
 # The package: the site's files by name, so a music file put into site/

@@ -1,6 +1,7 @@
 # Run by the web build (cmake -P) with -D page=<web/> -D xterm=<xterm.js's
 # package> -D site=<site/> -D link_tags=<the link's tags> -D font=<the
-# page's font> -D base64=<coreutils' base64>: the page and the terminal as
+# page's font> -D cells_font=<Letter Cells, or an empty file> -D
+# base64=<coreutils' base64>: the page and the terminal as
 # the site serves them, lighter and quicker to show than the packages give
 # them.
 #
@@ -20,19 +21,32 @@ string(REPLACE "${mark}" "<style>\n${css}</style>" html "${html}")
 file(READ ${link_tags} tags)
 string(REPLACE "</head>" "${tags}</head>" html "${html}")
 
-# Its font inside it too (cmake/web_font.cmake), there for the first words.
-execute_process(COMMAND ${base64} -w 0 ${font} OUTPUT_VARIABLE encoded
-                RESULT_VARIABLE failed)
-if(failed)
-  message(FATAL_ERROR "${base64} could not read ${font}")
-endif()
-set(named "url(letter.woff2)")
-string(FIND "${html}" "${named}" at)
-if(at EQUAL -1)
-  message(FATAL_ERROR "${page}/index.html names no ${named}")
-endif()
-string(REPLACE "${named}" "url(data:font/woff2;base64,${encoded})" html
-               "${html}")
+# Its fonts inside it too (cmake/web_font.cmake), there for the first
+# words; Letter Cells only where the letter needs it, its face gone else.
+foreach(face letter cells)
+  set(named "url(${face}.woff2)")
+  string(FIND "${html}" "${named}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "${page}/index.html names no ${named}")
+  endif()
+  set(file ${font})
+  if(face STREQUAL cells)
+    set(file ${cells_font})
+  endif()
+  file(SIZE ${file} size)
+  if(size EQUAL 0)
+    string(REGEX REPLACE "[^}]*@font-face {[^}]*url\\(${face}.woff2\\)[^}]*}"
+                         "" html "${html}")
+    continue()
+  endif()
+  execute_process(COMMAND ${base64} -w 0 ${file} OUTPUT_VARIABLE encoded
+                  RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "${base64} could not read ${file}")
+  endif()
+  string(REPLACE "${named}" "url(data:font/woff2;base64,${encoded})" html
+                 "${html}")
+endforeach()
 file(WRITE ${site}/index.html "${html}")
 
 # xterm.js from its module build, a third smaller, made a classic script:

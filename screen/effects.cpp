@@ -28,10 +28,12 @@ void type_sentence(int x, int y, int n_chars, const char *line, int pace) {
     bool blank = line[i] == ' ';
     for (int end = i + n; i < end;)
       putchar(line[i++]);
-    if (!placed && reach > 69) {
-      gotoxy(69, y);
-      for (int cell = 69; cell < reach; cell++)
-        putchar(cell == 69 ? '*' : ' ');
+    // Right to left, each cell placed: on a terminal only as wide as the
+    // frame (the page's) a placement past the last column lands on it,
+    // and a second character written on would wrap onto the next row.
+    for (int cell = reach - 1; !placed && cell >= 69; cell--) {
+      gotoxy(cell, y);
+      putchar(cell == 69 ? '*' : ' ');
     }
     pause_ms(blank ? 20 : pace);
   }

@@ -20,15 +20,15 @@ const types = {
   '.mp3': 'audio/mpeg',
 };
 
-// Serves the site on 127.0.0.1, and `music`, when given, as the music file
-// beside the page.
-export async function serveSite(music = null) {
+// Serves the site (or another build's, `folder`) on 127.0.0.1, and
+// `music`, when given, as the music file beside the page.
+export async function serveSite(music = null, folder = site) {
   const server = http.createServer(async (request, response) => {
     let name = new URL(request.url, 'http://site').pathname;
     if (name.endsWith('/'))
       name += 'index.html';
     const body = name === '/athousandyears.mp3' ? music
-      : await readFile(path.join(site, name)).catch(() => null);
+      : await readFile(path.join(folder, name)).catch(() => null);
     response.writeHead(body ? 200 : 404,
       { 'content-type': types[path.extname(name)] ?? 'text/plain' });
     response.end(body);

@@ -7,7 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash tests/install.sh emscripten chromium node:nodejs npm:npm \
-  fonts-dejavu-core fonttools python3-brotli fonts-noto-mono
+  fonts-dejavu-core fonttools python3-brotli fonts-noto-mono fonts-noto-core \
+  fonts-noto-cjk
 # A link's picture is drawn by the video's tool, with what it needs.
 bash tests/install.sh ffmpeg pkg-config libvterm-dev libfreetype-dev \
   libharfbuzz-dev fonts-dejavu-core fonts-tlwg-mono-ttf fonts-noto-cjk \
@@ -21,6 +22,9 @@ cmake --build build-web -j "$(nproc)" --target package
 # A site that knows its address names its link's picture: its page alone.
 emcmake cmake -S . -B build-web-linked -DBARU_SITE_URL=https://example.org/ko/
 cmake --build build-web-linked -j "$(nproc)" --target xterm link_picture
+# The world letter's site, its last page in every script and symbol.
+emcmake cmake -S . -B build-web-world -DBARU_WORLD=ON
+cmake --build build-web-world -j "$(nproc)" --target baru xterm
 rm -rf build-web/unpacked && mkdir build-web/unpacked
 (cd build-web/unpacked && cmake -E tar xf ../baru-*-web.zip)
 (cd web && npm ci --no-audit --no-fund --loglevel=error)

@@ -364,6 +364,72 @@ test(`on a slow link, on ${device}: words in view within 1.5 s, before ` +
   assert.deepEqual(page.errors, []);
 });
 
+// The world letter's last page (its site: tests/web_show.sh) at the
+// prompt, from a screenshot: each character of the frame's rows drawn,
+// nothing in a blank cell (a symbol drawn as an emoji reaches over), each
+// row's stars within 1.5 px of row 0's (a narrow sound mark moves them).
+const worldSite = new URL('../build-web-world/site', import.meta.url).pathname;
+const inkOf = (page, png) => page.evaluate(async (url) => {
+  const image = await createImageBitmap(await (await fetch(url)).blob());
+  const context = new OffscreenCanvas(image.width, image.height)
+    .getContext('2d');
+  context.drawImage(image, 0, 0);
+  const { data, width } = context.getImageData(0, 0, image.width,
+    image.height);
+  // The lit pixels' columns in a box, a pixel in from each side.
+  const litIn = (left, top, right, bottom) => {
+    const xs = [];
+    for (let y = Math.round(top) + 1; y < Math.round(bottom) - 1; y++)
+      for (let x = Math.round(left) + 1; x < Math.round(right) - 1; x++)
+        if (data.slice(4 * (y * width + x), 4 * (y * width + x) + 3)
+          .some((value) => value > 64))
+          xs.push(x);
+    return xs;
+  };
+  const { left, top, width: across, height } = terminal.element
+    .querySelector('.xterm-screen').getBoundingClientRect();
+  const [w, h] = [across / 70, height / 25];
+  return [...Array(23).keys()].map((row) => {
+    const ink = litIn(left, top + row * h, left + across, top + (row + 1) * h);
+    const line = terminal.buffer.active.getLine(row);
+    const wrong = [];
+    for (let x = 1; x < 69; x++) {
+      const cell = line.getCell(x);
+      const blank = cell.getChars().trim() === '';
+      // A blank's middle only: marks rise into the row above.
+      const lit = litIn(left + x * w, top + (row + (blank ? 0.25 : 0)) * h,
+        left + (x + cell.getWidth()) * w,
+        top + (row + (blank ? 0.75 : 1)) * h).length > 0;
+      if (cell.getWidth() > 0 && lit === blank)
+        wrong.push(`${x}:${blank ? 'ink in a blank' : cell.getChars()}`);
+    }
+    return { row, edges: [Math.min(...ink), Math.max(...ink)], wrong };
+  });
+}, `data:image/png;base64,${png.toString('base64')}`);
+
+for (const [device, options] of [
+  ['a desktop', { viewport: { width: 1024, height: 640 } }],
+  ['a phone held sideways', { viewport: { width: 844, height: 390 },
+    hasTouch: true, isMobile: true }],
+])
+test(`the world letter on ${device}: every character drawn in its cells, ` +
+     "each row's stars in line", async (t) => {
+  const page = await openPage(t, null, options,
+    (music) => serveSite(music, worldSite));
+  await page.mouse.click(10, 10);
+  for (let ms = 0; ms < 2 * pausesMs &&
+    !await page.evaluate(() => answer); ms += 1000)
+    await page.clock.runFor(1000);
+  await page.clock.runFor(100); // the terminal drawn
+  assert.match(await screenOf(page), /❤ ♥ ★ ✓ ☺ ✌ ☝ ✍ ☘ ☀ ✈ ⏸/);
+  const rows = await inkOf(page, await page.screenshot());
+  const [left, right] = rows[0].edges;
+  const astray = rows.filter(({ edges, wrong }) => wrong.length ||
+    Math.abs(edges[0] - left) > 1.5 || Math.abs(edges[1] - right) > 1.5);
+  assert.deepEqual(astray, [], `row 0 from ${left} to ${right}`);
+  assert.deepEqual(page.errors, []);
+});
+
 // A link to a site built with its address (tests/web_show.sh builds one
 // for https://example.org/ko/) shows a picture from the site, as large as
 // a link's preview takes it (its greeting and date are the video tests');

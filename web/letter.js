@@ -11,13 +11,14 @@
 
 // The terminal never takes focus (a phone would raise its keyboard), so its
 // cursor is drawn as a focused console draws it. The show draws nothing
-// right of column 69, so 70 columns centre its frame. Its font is the
-// page's own (index.html), another only for what that one lacks.
+// right of column 69, so 70 columns centre its frame. Its fonts are the
+// page's own (index.html), another only for what those lack.
 // Characters take the cells that the show counts them by (widths.js, set
 // through the terminal's proposed API): a wide one two, a mark none.
 const terminal = new Terminal({
   cols: 70, rows: 25, scrollback: 0, cursorInactiveStyle: 'block',
-  fontFamily: '"Letter Mono", monospace', allowProposedApi: true,
+  fontFamily: '"Letter Mono", "Letter Cells", monospace',
+  allowProposedApi: true,
 });
 terminal.unicode.register(widths);
 terminal.unicode.activeVersion = widths.version;
@@ -62,10 +63,12 @@ function centre(width, height, turned) {
 }
 fitFont();
 addEventListener('resize', fitFont);
-// Measured again once the page's font is surely there: a browser may still
-// be loading it, though it is inside the page, and cells measured in
-// another font would not fit the letter's.
-document.fonts.load('1em "Letter Mono"').then(() => {
+// Measured again once the page's fonts are surely there: a browser may
+// still be loading them, though they are inside the page, and cells
+// measured in another font would not fit the letter's. Each is loaded
+// now: a character measured before its font came would keep the width
+// of another.
+Promise.all([...document.fonts].map((face) => face.load())).then(() => {
   terminal.options.fontSize = 1; // another size, so measured anew
   fitFont();
 });
