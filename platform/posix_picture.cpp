@@ -250,28 +250,6 @@ static int draw_picture() {
   return n + sprintf(drawn + n, "\x1b[%d;%dH", picture_y + 1, picture_x + 1);
 }
 
-// Erase, then the notice in the middle of the window, broken at blanks
-// into lines that fit it, as many as its rows hold.
-static int draw_notice() {
-  int width = window.ws_col, lines = 0, starts[25], lengths[25];
-  for (int at = 0, len = static_cast<int>(strlen(notice));
-       at < len && lines < 25 && lines < window.ws_row; lines++) {
-    int end = at + line_bytes(notice + at, len - at, width);
-    starts[lines] = at;
-    lengths[lines] = end - at - (notice[end - 1] == ' ');
-    at = end;
-  }
-  int n = sprintf(drawn, "\x1b[2J"); // ED 2: erase the whole display
-  int top = (window.ws_row - lines) / 2;
-  for (int line = 0; line < lines; line++) { // CUP, centred, then the line
-    int cells = text_cells(notice + starts[line], lengths[line]);
-    n += sprintf(drawn + n, "\x1b[%d;%dH%.*s", top + line + 1,
-                 width > cells ? (width - cells) / 2 + 1 : 1, lengths[line],
-                 notice + starts[line]);
-  }
-  return n;
-}
-
 void draw_if_asked() {
   if (!redraw)
     return;
@@ -281,6 +259,8 @@ void draw_if_asked() {
     return;
   }
   bool small = too_small();
-  write_through(drawn, small ? draw_notice() : draw_picture());
+  write_through(
+      drawn, small ? notice_drawn(drawn, notice, window.ws_col, window.ws_row)
+                   : draw_picture());
   withheld = small;
 }

@@ -21,6 +21,11 @@ void draw_if_asked();
 // The notice stands in the letter's place, in the foreground.
 bool notice_stands();
 
+// Into drawn, for a window of cols x rows: the screen erased, then the
+// notice in the middle of it, broken at blanks into lines that fit it, as
+// many as its rows hold; the bytes drawn.
+int notice_drawn(char *drawn, const char *notice, int cols, int rows);
+
 // A write of the program's own past stdout, whole, as a signal handler
 // may make it.
 void write_through(const char *bytes, int n);
