@@ -27,6 +27,9 @@ exe=$(find "$work" -name baru.exe)
 echo "ID3 stand-in" >"$(dirname "$exe")/athousandyears.mp3"
 export WINEPREFIX=$work/prefix WINEDEBUG=-all
 wineboot -i >/dev/null 2>&1
+# Till its processes are gone: the desktop they leave behind, made with
+# no display, would keep the console's window from opening.
+wineserver -w
 
 cd "$(dirname "$exe")"
 start=$(date +%s)
