@@ -6,10 +6,12 @@
 #include "harness.h"
 #include "harness_parts.h"
 #include "letter.h"
+#include "text/cells.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -326,6 +328,21 @@ TEST(World, EveryCharacterDrawnInTheVideo) {
   }
   bool emoji = std::regex_search(text(prompt), std::regex("[\xF0-\xF4]"));
   EXPECT_EQ(coloured > 0, emoji);
+  // Every mark drawn on its letter: a row is drawn otherwise without them.
+  for (const std::string &row : prompt) {
+    Screen marked(25), bare(25);
+    marked[0] = row;
+    for (int at = 0, n = static_cast<int>(row.size()); at < n;) {
+      char32_t c = 0;
+      int length = std::max(utf8_char(row.data() + at, n - at, c), 1);
+      if (!joins(c))
+        bare[0] += row.substr(at, length);
+      at += length;
+    }
+    if (bare[0] != row) {
+      EXPECT_NE(drawn(marked), drawn(bare)) << row;
+    }
+  }
 }
 
 // The picture of a link to the page, made from the show: the greeting and

@@ -105,9 +105,11 @@ static Tile draw_tile(const std::string &utf8, int width) {
       put_colour(tile, g->bitmap, scale, x0, y0);
     } else {
       // A mark drawn from its letter's origin (as Thai fonts made for
-      // terminals draw theirs) goes back to it.
+      // terminals draw theirs) goes back to it, unless the font has
+      // placed it on its letter already.
       int origin = pen;
-      if (i > 0 && at[i].x_advance == 0 && g->bitmap_left >= 0)
+      if (i > 0 && at[i].x_advance == 0 && at[i].x_offset == 0 &&
+          g->bitmap_left >= 0)
         origin -= at[i - 1].x_advance;
       put_gray(tile, g->bitmap,
                ((origin + at[i].x_offset) >> 6) + g->bitmap_left,
