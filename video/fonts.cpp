@@ -100,19 +100,23 @@ static int other_script_font(char32_t c) {
 
 static std::set<char32_t> missing;
 
-// The first font that has c, asking Noto's last; -1 if none has it.
-static int font_with(char32_t c) {
+// The first font that has c, asking Noto's last; -1 if none has it. A
+// character drawn as text, in one cell, asks the colour emoji last of all.
+static int font_with(char32_t c, bool text) {
   for (std::size_t i = 0; i < faces.size(); i++)
-    if (FT_Get_Char_Index(faces[i], c) != 0)
+    if ((!text || i != emoji_font) && FT_Get_Char_Index(faces[i], c) != 0)
       return static_cast<int>(i);
-  return missing.count(c) ? -1 : other_script_font(c);
+  int font = missing.count(c) ? -1 : other_script_font(c);
+  return font < 0 && text && FT_Get_Char_Index(faces[emoji_font], c) != 0
+             ? emoji_font
+             : font;
 }
 
 int font_for(const std::u32string &chars, int width) {
   bool emoji = width == 2 || chars.find(U'\uFE0F') != std::u32string::npos;
   if (emoji && FT_Get_Char_Index(faces[emoji_font], chars[0]) != 0)
     return emoji_font;
-  int font = font_with(chars[0]);
+  int font = font_with(chars[0], !emoji);
   return font >= 0 ? font : 0;
 }
 
@@ -167,7 +171,7 @@ bool fonts_for(const std::string &text) {
     int length = utf8_char(text.data() + at, n - at, c);
     at += length > 0 ? length : 1;
     if (length > 0 && !is_control(c) && asked.insert(c).second &&
-        font_with(c) < 0)
+        font_with(c, cells(c) < 2) < 0)
       not_drawn(c);
   }
   return all_drawn();
