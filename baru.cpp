@@ -5,6 +5,7 @@
 #include "letter_checks.h"
 #include "platform/platform.h"
 #include "screen/screen.h"
+#include "words_checks.h"
 
 // Every word the show says around the letter, on every screen, in the
 // reader's language; the page's title and description in the letter's;
