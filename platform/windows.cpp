@@ -71,18 +71,23 @@ static void pipe_stdout() {
   console = kept;
 }
 
+// The character that the UTF-16 units at s[i] begin, of the n at s; its
+// units, two for a surrogate pair, into units.
+static char32_t character_at(const wchar_t *s, int n, int i, int &units) {
+  char32_t c = s[i];
+  units = c >= 0xD800 && c < 0xDC00 && i + 1 < n ? 2 : 1;
+  return units == 2 ? 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00) : c;
+}
+
 // The cells the n UTF-16 units at s take, into total; whether a character
 // among them takes other than a cell a unit.
 static bool counted_otherwise(const wchar_t *s, int n, int &total) {
   bool otherwise = false;
   total = 0;
-  for (int i = 0; i < n; i++) {
-    char32_t c = s[i];
-    bool pair = c >= 0xD800 && c < 0xDC00 && i + 1 < n;
-    if (pair)
-      c = 0x10000 + ((c - 0xD800) << 10) + (s[++i] - 0xDC00);
+  for (int i = 0, units = 1; i < n; i += units) {
+    char32_t c = character_at(s, n, i, units);
     total += cells(c);
-    otherwise = otherwise || cells(c) != (pair ? 2 : 1);
+    otherwise = otherwise || cells(c) != units;
   }
   return otherwise;
 }
@@ -113,17 +118,10 @@ static bool marks_take_cells() {
 // how many are left.
 static int marks_left_out(wchar_t *s, int n) {
   int kept = 0;
-  for (int i = 0; i < n; i++) {
-    bool pair = s[i] >= 0xD800 && s[i] < 0xDC00 && i + 1 < n;
-    char32_t c =
-        pair ? 0x10000 + ((s[i] - 0xD800) << 10) + (s[i + 1] - 0xDC00) : s[i];
-    if (!joins(c) || !marks_take_cells()) {
-      s[kept++] = s[i];
-      if (pair)
-        s[kept++] = s[i + 1];
-    }
-    i += pair;
-  }
+  for (int i = 0, units = 1; i < n; i += units)
+    if (!joins(character_at(s, n, i, units)) || !marks_take_cells())
+      for (int unit = 0; unit < units; unit++)
+        s[kept++] = s[i + unit];
   return kept;
 }
 
